@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QColor>
+#include <QVector>
+#include <array>
+
+namespace kairon {
+
+// The rows of the time-entry list: eight texts per row and, at the same index,
+// the entry id (the hidden list lbTimeEntries). A QTableView shows it.
+class TimeEntryModel : public QAbstractTableModel {
+  Q_OBJECT
+ public:
+  enum Column { colDatum, colIndustrie, colMinute, colProject, colFile, colPracticeGroup, colActivity, colLock };
+  enum class RowState { Normal, Incomplete, Locked };
+  static constexpr int RowStateRole = Qt::UserRole + 1;
+  static constexpr int kColumns = 8;
+  static const QColor kIncompleteColour;  // 255/206/206
+
+  struct Row {
+    std::array<QString, kColumns> text;
+    QString idText;
+    RowState state = RowState::Normal;
+  };
+
+  explicit TimeEntryModel(QObject* parent = nullptr);
+
+  int rowCount(const QModelIndex& parent = {}) const override;
+  int columnCount(const QModelIndex& parent = {}) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // Replaces all rows with one model reset; the state of each row is computed here.
+  void setRows(QVector<Row> rows);
+  void clear();
+
+  int count() const { return int(rows_.size()); }
+  const Row& row(int i) const { return rows_[i]; }
+  // lbTimeEntries: the entry id of row i as decimal text.
+  const QString& idText(int i) const { return rows_[i].idText; }
+  QString text(int row, int column) const { return rows_[row].text[column]; }
+
+  // Background of locked rows: the palette's tooltip colour, set by the view.
+  void setLockedColour(const QColor& colour);
+
+  static RowState StateOf(const Row& row);
+
+ private:
+  QVector<Row> rows_;
+  QColor lockedColour_{255, 255, 225};
+};
+
+}  // namespace kairon

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <optional>
+
+namespace kairon {
+
+// 0: no comma (plain minutes); 1: acceptable decimal hours; -1: not acceptable.
+int CheckDecimalHours(const QString& text);
+
+// Minutes of an accepted decimal-hours text: hours x 60, rounded to the nearest minute.
+int DecimalHoursToMinutes(const QString& text);
+
+// The key filter of both time fields: a full stop becomes a comma; digits,
+// comma and Backspace pass; every other character is swallowed (nullopt).
+std::optional<QChar> FilterTimeKey(QChar c);
+
+}  // namespace kairon
