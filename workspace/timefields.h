@@ -16,4 +16,10 @@ int DecimalHoursToMinutes(const QString& text);
 // comma and Backspace pass; every other character is swallowed (nullopt).
 std::optional<QChar> FilterTimeKey(QChar c);
 
+// Whether a field text holds nothing but digits and commas (pasted text may hold more).
+bool IsTimeFieldText(const QString& text);
+
+// A text of digits as whole minutes; a number too large for int reads as INT_MAX.
+int PlainMinutes(const QString& text);
+
 }  // namespace kairon

@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QString>
+#include <optional>
 
 #include "workspace/entrylist.h"
 #include "workspace/mainview.h"
@@ -11,6 +12,7 @@ namespace kairon {
 
 class IPrompter;
 class TDataModuleMain;
+class TQuery;
 
 // Work modes (intModus).
 enum WorkMode : int { wmNew = 1, wmEdit = 2, wmShow = 3 };
@@ -81,6 +83,9 @@ class TimeWorkspace {
   void RefreshEntryList();
   void checkShowAllClick();
   void lvTimeEntriesClick();
+  // The selected row of the list, -1 when none (or when the view's selection
+  // lies outside the rows).
+  int SelectedEntryRow() const;
 
   // Deletion and locking.
   void EntryDeleteClick();
@@ -91,6 +96,11 @@ class TimeWorkspace {
   IMainView& view() { return view_; }
 
  private:
+  bool LoadPickList(FormField chooser, TQuery& query, const QString& nameColumn);
+  // Loads intEntryID into the form; false (after the message) when it is gone.
+  bool LoadEntry();
+  // The minutes of a time field's text, or nullopt after the refusal message.
+  std::optional<int> TimeFieldMinutes(FormField field);
   PickList* listOf(FormField chooser);
   const PickList* listOf(FormField chooser) const;
   TDataModuleMain& dm_;
@@ -103,5 +113,10 @@ QString ShortDayName(const QDate& day);
 QString LongDayName(const QDate& day);
 // Weekday index 2 (Monday) ... 8 (Sunday).
 int WeekdayIndex(const QDate& day);
+
+// Minutes as decimal hours "#0.00": two decimals, rounded, no group separator,
+// with the decimal point (and minus sign) of the default QLocale.
+QString IndustrialHoursText(qint64 minutes);
+QString IndustrialHoursText(qint64 minutes, const QString& decimalPoint, const QString& negativeSign);
 
 }  // namespace kairon
