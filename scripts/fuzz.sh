@@ -20,12 +20,13 @@ for t in $targets; do
   mkdir -p "$work"
   seeds="tests/fuzz/corpus/$name"
   echo "== $t for ${seconds}s"
-  "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
-    -print_final_stats=1 "$work" "$seeds" 2>&1 | tail -n 12
-  status=${PIPESTATUS[0]}
-  if [ "$status" -ne 0 ]; then
+  log="build-fuzz/$t.log"
+  if ! "build-fuzz/tests/fuzz/$t" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
+      -print_final_stats=1 "$work" "$seeds" > "$log" 2>&1; then
+    tail -n 40 "$log"
     echo "fuzz target $t failed"
     exit 1
   fi
+  grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units)' "$log" || tail -n 3 "$log"
 done
 echo "fuzzing: all targets passed"
