@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "common/global.h"
