@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
   libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libssl-dev
-  sqlite3 cmake g++ make pkg-config
+  sqlite3 libsqlite3-dev cmake g++ make pkg-config
 )
 if [ "${KAIRON_SETUP_EXTRA:-}" != "" ]; then
   # shellcheck disable=SC2206

@@ -4,7 +4,9 @@
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QSqlDriver>
 #include <QUrl>
+#include <sqlite3.h>
 
 #include "common/errors.h"
 
@@ -100,6 +102,13 @@ void TDataModuleMain::Close() {
 
 QSqlDatabase TDataModuleMain::database() const { return QSqlDatabase::database(connectionName_, false); }
 
+sqlite3* TDataModuleMain::handle() const {
+  if (!isOpen()) return nullptr;
+  const QVariant v = database().driver()->handle();
+  if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(v.constData());
+}
+
 void TDataModuleMain::scriptAction(const QString& statement) {
   if (!isOpen()) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
   QSqlQuery q(database());
@@ -160,6 +169,8 @@ void Transaction::commit() {
 
 TQuery::TQuery(TDataModuleMain& dm, const QString& statement) : dm_(dm), statement_(statement) {}
 
+TQuery::~TQuery() { Close(); }
+
 void TQuery::setParam(const QString& name, const QVariant& value) {
   const QString key = name.startsWith(QLatin1Char(':')) ? name : QLatin1Char(':') + name;
   for (auto& p : params_) {
@@ -171,36 +182,69 @@ void TQuery::setParam(const QString& name, const QVariant& value) {
   params_.append({key, value});
 }
 
+void TQuery::fail(const QString& where) {
+  sqlite3* db = dm_.handle();
+  QString text = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+  if (text.isEmpty()) text = where;
+  Close();
+  throw DatabaseError(text);
+}
+
 void TQuery::Open() {
   Close();
-  if (!dm_.isOpen()) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
-  query_ = QSqlQuery(dm_.database());
-  query_.setForwardOnly(true);
-  if (!query_.prepare(statement_)) throw DatabaseError(ErrorText(query_.lastError()));
-  for (const auto& p : params_) query_.bindValue(p.first, p.second);
-  if (!query_.exec()) throw DatabaseError(ErrorText(query_.lastError()));
-  const QSqlRecord rec = query_.record();
-  columns_.clear();
-  for (int i = 0; i < rec.count(); ++i) {
-    // The first column of a name counts; unqualified names serve joined columns.
-    if (!columns_.contains(rec.fieldName(i))) columns_.insert(rec.fieldName(i), i);
+  sqlite3* db = dm_.handle();
+  if (!db) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
+  const QByteArray text = statement_.toUtf8();
+  if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK || !stmt_)
+    fail(QStringLiteral("Abfrage konnte nicht vorbereitet werden"));
+  for (const auto& p : params_) {
+    const int at = sqlite3_bind_parameter_index(stmt_, p.first.toUtf8().constData());
+    if (at == 0) continue;
+    int rc;
+    const QVariant& v = p.second;
+    if (v.isNull()) {
+      rc = sqlite3_bind_null(stmt_, at);
+    } else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::UInt ||
+               v.typeId() == QMetaType::Bool) {
+      rc = sqlite3_bind_int64(stmt_, at, v.toLongLong());
+    } else if (v.typeId() == QMetaType::Double) {
+      rc = sqlite3_bind_double(stmt_, at, v.toDouble());
+    } else {
+      const QString s = v.toString();
+      rc = sqlite3_bind_text16(stmt_, at, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+    }
+    if (rc != SQLITE_OK) fail(QStringLiteral("Parameter konnte nicht gesetzt werden"));
   }
-  onRow_ = query_.next();
-  if (!onRow_ && query_.lastError().isValid()) throw DatabaseError(ErrorText(query_.lastError()));
+  columns_.clear();
+  const int n = sqlite3_column_count(stmt_);
+  for (int i = 0; i < n; ++i) {
+    const QString name = QString::fromUtf8(sqlite3_column_name(stmt_, i));
+    if (!columns_.contains(name)) columns_.insert(name, i);
+  }
+  Next();
   empty_ = !onRow_;
 }
 
 void TQuery::Close() {
-  query_.finish();
-  query_ = QSqlQuery();
+  if (stmt_) sqlite3_finalize(stmt_);
+  stmt_ = nullptr;
   onRow_ = false;
   empty_ = true;
 }
 
 void TQuery::Next() {
-  if (!onRow_) return;
-  onRow_ = query_.next();
-  if (!onRow_ && query_.lastError().isValid()) throw DatabaseError(ErrorText(query_.lastError()));
+  if (!stmt_) {
+    onRow_ = false;
+    return;
+  }
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) {
+    onRow_ = true;
+  } else if (rc == SQLITE_DONE) {
+    onRow_ = false;
+  } else {
+    fail(QStringLiteral("Abfrage fehlgeschlagen"));
+  }
 }
 
 int TQuery::index(const QString& column) const {
@@ -209,24 +253,43 @@ int TQuery::index(const QString& column) const {
   return it.value();
 }
 
-qint64 TQuery::asInteger(const QString& column) const {
-  const QVariant v = query_.value(index(column));
-  if (v.isNull()) return 0;
-  bool ok = false;
-  const qint64 n = v.toLongLong(&ok);
-  return ok ? n : 0;
+qint64 TQuery::integerAt(int column) const {
+  if (!onRow_) return 0;
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+      return sqlite3_column_int64(stmt_, column);
+    case SQLITE_NULL:
+      return 0;
+    case SQLITE_FLOAT: {
+      const double d = sqlite3_column_double(stmt_, column);
+      return d == double(qint64(d)) ? qint64(d) : 0;
+    }
+    default: {
+      bool ok = false;
+      const qint64 n = utf8At(column).toLongLong(&ok);
+      return ok ? n : 0;
+    }
+  }
 }
 
-QString TQuery::asString(const QString& column) const {
-  const QVariant v = query_.value(index(column));
-  return v.isNull() ? QString() : v.toString();
+QString TQuery::textAt(int column) const {
+  if (!onRow_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL) return QString();
+  const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(stmt_, column));
+  const int bytes = sqlite3_column_bytes16(stmt_, column);
+  return p ? QString(reinterpret_cast<const QChar*>(p), bytes / 2) : QString();
 }
+
+QByteArrayView TQuery::utf8At(int column) const {
+  if (!onRow_) return {};
+  const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return p ? QByteArrayView(p, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+}
+
+bool TQuery::nullAt(int column) const { return !onRow_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
 
 QDate TQuery::asDate(const QString& column) const {
   return QDate::fromString(asString(column).left(10), QStringLiteral("yyyy-MM-dd"));
 }
-
-bool TQuery::isNull(const QString& column) const { return query_.value(index(column)).isNull(); }
 
 QString SqlText(const QString& text) {
   QString out = text;

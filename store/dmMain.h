@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QDate>
 #include <QHash>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
 
 namespace kairon {
 
@@ -40,6 +44,8 @@ class TDataModuleMain {
   void Close();
   QString path() const { return path_; }
   QSqlDatabase database() const;
+  // The SQLite handle of the connection; null when it is not open.
+  ::sqlite3* handle() const;
 
   // Executes one statement given as text; it is committed on its own unless a
   // Transaction is open. Throws DatabaseError with the database's text.
@@ -77,34 +83,50 @@ class Transaction {
 };
 
 // A query opened for one use: set parameters, Open, walk the rows, Close.
-// Columns are read by name. Every Open reads the current table contents.
+// Columns are read by name (or by the index that column() answers, which is
+// faster in loops). Every Open reads the current table contents. It reads the
+// SQLite handle of the connection directly, column by column, so a row costs
+// only the columns that are read.
 class TQuery {
  public:
   TQuery(TDataModuleMain& dm, const QString& statement);
+  ~TQuery();
+  TQuery(const TQuery&) = delete;
+  TQuery& operator=(const TQuery&) = delete;
+
   void setParam(const QString& name, const QVariant& value);
   void Open();  // throws DatabaseError
   void Close();
 
   bool IsEmpty() const { return empty_; }
   bool Eof() const { return !onRow_; }
-  void Next();
+  void Next();  // throws DatabaseError
 
   // NULL reads as 0; a text that is not a whole number reads as 0 as well.
-  qint64 asInteger(const QString& column) const;
+  qint64 asInteger(const QString& column) const { return integerAt(index(column)); }
   // NULL reads as the empty text.
-  QString asString(const QString& column) const;
+  QString asString(const QString& column) const { return textAt(index(column)); }
   // yyyy-mm-dd text as that calendar day; an invalid date for anything else.
   QDate asDate(const QString& column) const;
-  bool isNull(const QString& column) const;
+  bool isNull(const QString& column) const { return nullAt(index(column)); }
+
+  // Index of a result column by name (the first of that name); throws when missing.
+  int column(const QString& name) const { return index(name); }
+  qint64 integerAt(int column) const;
+  QString textAt(int column) const;
+  bool nullAt(int column) const;
+  // The UTF-8 bytes of a text column, valid until the next step.
+  QByteArrayView utf8At(int column) const;
 
   QString statement() const { return statement_; }
 
  private:
   int index(const QString& column) const;
+  void fail(const QString& where);
   TDataModuleMain& dm_;
   QString statement_;
   QList<QPair<QString, QVariant>> params_;
-  QSqlQuery query_;
+  ::sqlite3_stmt* stmt_ = nullptr;
   QHash<QString, int> columns_;
   bool onRow_ = false;
   bool empty_ = true;
