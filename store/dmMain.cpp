@@ -70,6 +70,9 @@ void TDataModuleMain::Open(const QString& path) {
       // A file that is not a database fails here rather than with the first statement.
       QSqlQuery probe(db);
       if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) failure = ErrorText(probe.lastError());
+      // A page cache large enough for years of entries and the master tables,
+      // so listing all pending entries does not re-read pages from the file.
+      else probe.exec(QStringLiteral("PRAGMA cache_size = -32768"));
     }
     if (!failure.isEmpty()) {
       db.close();
