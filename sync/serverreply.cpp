@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <cmath>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
@@ -35,10 +36,16 @@ class ReplyBuilder : public nlohmann::json_sax<Json> {
   bool end_array() override { return close(); }
 
   bool key(string_t& name) override {
-    auto& seen = names_.back();
-    std::string unique = name;
-    for (int n = 1; seen.count(unique); ++n) unique = name + std::string(1, '\0') + std::to_string(n);
-    seen.insert(unique);
+    Names& names = names_.back();
+    if (names.seen.insert(name).second) {
+      key_ = name;
+      return true;
+    }
+    // Repeated: the next free altered name, counting on from the last one used.
+    int& n = names.repeats[name];
+    std::string unique;
+    do unique = name + std::string(1, '\0') + std::to_string(++n);
+    while (!names.seen.insert(unique).second);
     key_ = std::move(unique);
     return true;
   }
@@ -82,7 +89,11 @@ class ReplyBuilder : public nlohmann::json_sax<Json> {
     return true;
   }
   std::vector<Json*> stack_;
-  std::vector<std::unordered_set<std::string>> names_;
+  struct Names {
+    std::unordered_set<std::string> seen;
+    std::unordered_map<std::string, int> repeats;
+  };
+  std::vector<Names> names_;
   std::string key_;
 };
 

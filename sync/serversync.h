@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "sync/entryjson.h"
 #include "sync/exchange.h"
 #include "sync/formbody.h"
 #include "sync/serverreply.h"
@@ -66,21 +67,5 @@ class TServerSync {
   ILoginPrompt& login_;
   ServerExchange exchange_;
 };
-
-// Upload: one entry object of the JSON array, without whitespace.
-struct ExportEntry {
-  qint64 realTime = 0;
-  qint64 invoiceTime = 0;
-  qint64 projectId = 0;
-  qint64 fileId = 0;
-  qint64 activityId = 0;
-  qint64 practiceGroupId = 0;
-  QString activity;
-  QString note;
-  QString day;  // yyyy-mm-dd
-};
-QString EntryObjectText(const ExportEntry& entry);
-// A JSON string literal: quote, backslash and control characters escaped.
-QString JsonStringText(const QString& text);
 
 }  // namespace kairon
