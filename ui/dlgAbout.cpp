@@ -24,11 +24,11 @@ QPixmap aboutLogo() {
   p.setRenderHint(QPainter::Antialiasing);
   p.drawPixmap(14, 18, KaironLogo(QSize(130, 130)));
   QFont f(QStringLiteral("DejaVu Sans"));
-  f.setPixelSize(46);
+  f.setPixelSize(38);
   f.setBold(true);
   p.setFont(f);
   p.setPen(QColor(20, 70, 150));
-  p.drawText(QRect(150, 40, 144, 56), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kairon"));
+  p.drawText(QRect(150, 44, 144, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Kairon"));
   f.setPixelSize(15);
   f.setBold(false);
   p.setFont(f);

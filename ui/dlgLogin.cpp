@@ -54,12 +54,12 @@ TDialogLogin::TDialogLogin(QWidget* owner) : QDialog(owner) {
   imgLogo->setGeometry(24, 17, 90, 90);
   imgLogo->setPixmap(KaironLogo(QSize(90, 90)));
 
-  lblError = boldLabel(panel, QString(), 1);
+  lblError = boldLabel(panel, QString(), 0.5);
   lblError->setObjectName(QStringLiteral("lblError"));
   QPalette red = lblError->palette();
   red.setColor(QPalette::WindowText, QColor(200, 0, 0));
   lblError->setPalette(red);
-  lblError->setGeometry(120, 9, 240, 20);
+  lblError->setGeometry(136, 9, 217, qMax(16, lblError->fontMetrics().height()));
 
   Label1 = boldLabel(panel, QStringLiteral("Benutzer:"));
   Label1->setObjectName(QStringLiteral("Label1"));
@@ -115,6 +115,9 @@ TDialogLogin::TDialogLogin(QWidget* owner) : QDialog(owner) {
 
 void TDialogLogin::setErrorText(const QString& text) {
   lblError->setText(text);
+  // A longer text reaches further to the left, over the free corner of the logo.
+  const int width = qMax(217, lblError->fontMetrics().horizontalAdvance(text) + 2);
+  lblError->setGeometry(qMin(136, this->width() - 6 - width), lblError->y(), width, lblError->height());
 }
 
 void TDialogLogin::setUserName(const QString& user) {

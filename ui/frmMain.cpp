@@ -412,7 +412,15 @@ void TformTMSTB::createEntryList() {
   lvTimeEntries->verticalHeader()->setDefaultSectionSize(lvTimeEntries->fontMetrics().height() + 6);
   lvTimeEntries->horizontalHeader()->setHighlightSections(false);
   lvTimeEntries->horizontalHeader()->setStretchLastSection(false);
-  for (int c = 0; c < TimeEntryModel::kColumns; ++c) lvTimeEntries->setColumnWidth(c, kColumnWidths[c]);
+  // The given widths, widened where this font needs more room for the caption or a date.
+  const QFontMetrics fm = lvTimeEntries->fontMetrics();
+  const QFontMetrics hm = lvTimeEntries->horizontalHeader()->fontMetrics();
+  for (int c = 0; c < TimeEntryModel::kColumns; ++c) {
+    const QString caption = ws_->lvTimeEntries.headerData(c, Qt::Horizontal).toString();
+    int width = qMax(kColumnWidths[c], hm.horizontalAdvance(caption) + 14);
+    if (c == TimeEntryModel::colDatum) width = qMax(width, fm.horizontalAdvance(QStringLiteral("00.00.0000")) + 12);
+    lvTimeEntries->setColumnWidth(c, width);
+  }
   // The selection stays visible when the list has no focus.
   QPalette pal = lvTimeEntries->palette();
   pal.setColor(QPalette::Inactive, QPalette::Highlight, pal.color(QPalette::Active, QPalette::Highlight));
@@ -708,7 +716,13 @@ bool TformTMSTB::timeFieldEvent(QLineEdit* edit, QEvent* event) {
     case QEvent::KeyPress: {
       auto* ke = static_cast<QKeyEvent*>(event);
       const QString typed = ke->text();
-      if (typed.isEmpty()) return false;  // arrows, Delete, Home, End, Tab
+      // Keys that stand for no character (arrows, Delete, Home, End, Tab) are not
+      // filtered; Enter and Escape are, like every other control character.
+      if (typed.isEmpty()) return false;
+      const int key = ke->key();
+      if (key >= Qt::Key_Escape && key <= Qt::Key_Direction_R && key != Qt::Key_Escape && key != Qt::Key_Return &&
+          key != Qt::Key_Enter && key != Qt::Key_Backspace)
+        return false;
       QString passed;
       for (QChar c : typed)
         if (const std::optional<QChar> f = FilterTimeKey(c)) passed += *f;

@@ -10,7 +10,14 @@ namespace kairon {
 
 namespace {
 const char* const kButtonsLayout = "kaironButtons";
+
+// Group captions: between the normal and the disabled text colour.
+QColor blendCaption(const QPalette& pal) {
+  const QColor a = pal.color(QPalette::Active, QPalette::WindowText);
+  const QColor b = pal.color(QPalette::Disabled, QPalette::WindowText);
+  return QColor((a.red() + b.red()) / 2, (a.green() + b.green()) / 2, (a.blue() + b.blue()) / 2);
 }
+}  // namespace
 
 TRibbonPager::TRibbonPager(QWidget* parent) : QTabWidget(parent) {
   setObjectName(QStringLiteral("AdvToolBarPager1"));
@@ -59,12 +66,13 @@ QWidget* TRibbonPager::addGroup(QWidget* page, const QString& caption, const QSt
   auto* buttons = new QHBoxLayout;
   buttons->setSpacing(2);
   buttons->setObjectName(QLatin1String(kButtonsLayout));
-  column->addLayout(buttons, 1);
+  column->addLayout(buttons);
+  column->addStretch(1);
   auto* label = new QLabel(caption, group);
   label->setObjectName(name + QStringLiteral("Caption"));
   label->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
   QPalette pal = label->palette();
-  pal.setColor(QPalette::WindowText, pal.color(QPalette::Disabled, QPalette::WindowText).darker(130));
+  pal.setColor(QPalette::WindowText, blendCaption(pal));
   label->setPalette(pal);
   column->addWidget(label);
   row->insertWidget(row->count() - 1, group);
@@ -84,7 +92,7 @@ QToolButton* TRibbonPager::addLargeButton(QWidget* group, const QString& caption
   b->setAutoRaise(true);
   b->setFocusPolicy(Qt::NoFocus);
   b->setMinimumWidth(qMax(64, b->sizeHint().width()));
-  b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
+  b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   buttons->addWidget(b);
   return b;
 }
