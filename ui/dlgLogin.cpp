@@ -186,4 +186,17 @@ void TDialogLogin::showEvent(QShowEvent* event) {
     edtUser->setFocus(Qt::OtherFocusReason);
 }
 
+ILoginPrompt::Result TLoginPrompt::ask(const QString& errorText, const QString& user) {
+  TDialogLogin dialog(owner_);
+  dialog.setErrorText(errorText);
+  dialog.setUserName(user);
+  Result result;
+  result.confirmed = dialog.exec() == QDialog::Accepted;
+  if (result.confirmed) {
+    result.user = dialog.userName();
+    result.password = dialog.password();
+  }
+  return result;
+}
+
 }  // namespace kairon

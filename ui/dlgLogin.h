@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
+
+#include "sync/serversync.h"
 
 class QLabel;
 class QLineEdit;
@@ -44,6 +47,16 @@ class TDialogLogin : public QDialog {
   bool FormKeyDown(QKeyEvent* event);
   void edtUserChange();
   void edtUserEdited(const QString& text);
+};
+
+// The sign-in's login prompt: a new dialog over the owner for each attempt.
+class TLoginPrompt : public ILoginPrompt {
+ public:
+  explicit TLoginPrompt(QWidget* owner = nullptr) : owner_(owner) {}
+  Result ask(const QString& errorText, const QString& user) override;
+
+ private:
+  QPointer<QWidget> owner_;
 };
 
 }  // namespace kairon

@@ -26,7 +26,9 @@
 
 #include "common/prompter.h"
 #include "store/dmMain.h"
+#include "sync/serversync.h"
 #include "ui/dlgAbout.h"
+#include "ui/dlgLogin.h"
 #include "ui/icons.h"
 #include "ui/memo.h"
 #include "ui/ribbon.h"
@@ -61,7 +63,8 @@ QString dayButtonText(const QString& caption) {
 
 }  // namespace
 
-TformTMSTB::TformTMSTB(TDataModuleMain& dm, IPrompter* prompter, QWidget* parent) : QMainWindow(parent), dm_(dm) {
+TformTMSTB::TformTMSTB(TDataModuleMain& dm, IPrompter* prompter, ILoginPrompt* loginPrompt, QWidget* parent)
+    : QMainWindow(parent), dm_(dm) {
   setObjectName(QStringLiteral("formTMSTB"));
   setWindowTitle(kAppTitle);
   if (prompter) {
@@ -70,8 +73,15 @@ TformTMSTB::TformTMSTB(TDataModuleMain& dm, IPrompter* prompter, QWidget* parent
     ownPrompter_ = std::make_unique<WidgetPrompter>(this);
     prompter_ = ownPrompter_.get();
   }
+  if (loginPrompt) {
+    loginPrompt_ = loginPrompt;
+  } else {
+    ownLoginPrompt_ = std::make_unique<TLoginPrompt>(this);
+    loginPrompt_ = ownLoginPrompt_.get();
+  }
   busy_ = std::make_unique<WidgetBusyIndicator>();
   ws_ = std::make_unique<TimeWorkspace>(dm_, *prompter_, *this);
+  sync_ = std::make_unique<TServerSync>(*ws_, auth_, *busy_, *loginPrompt_);
 
   createActions();
   auto* central = new QWidget(this);
@@ -91,6 +101,9 @@ TformTMSTB::TformTMSTB(TDataModuleMain& dm, IPrompter* prompter, QWidget* parent
   setTabOrderOfPanel();
 
   startup_ = std::make_unique<Startup>(dm_, *ws_, auth_, *prompter_, *this);
+  // The start-up's sign-in loop: an error of an attempt ends the start-up step,
+  // so it is not caught here.
+  startup_->authenticate = [this] { sync_->actAuthenticateExecute(); };
 
   // As created: the first page, the New buttons and "Alle Daten" disabled.
   AdvToolBarPager1->setCurrentIndex(0);
@@ -586,36 +599,32 @@ void TformTMSTB::actSetEditExecute() {
   run([this] { ws_->actSetEditExecute(); });
 }
 
-// The server commands belong to the sync layer. Until it is wired in, their
-// handlers end at this seam and do nothing.
-void TformTMSTB::runServerCommand(const char* /*handler*/) {}
-
 void TformTMSTB::actTransmitExecute() {
-  runServerCommand("actTransmitExecute");
+  run([this] { sync_->actTransmitExecute(); });
 }
 
 void TformTMSTB::actAuthenticateExecute() {
-  runServerCommand("actAuthenticateExecute");
+  run([this] { sync_->actAuthenticateExecute(); });
 }
 
 void TformTMSTB::actGetAllDatesExecute() {
-  runServerCommand("actGetAllDatesExecute");
+  run([this] { sync_->actGetAllDatesExecute(); });
 }
 
 void TformTMSTB::actGetProjectExecute() {
-  runServerCommand("actGetProjectExecute");
+  run([this] { sync_->actGetProjectExecute(); });
 }
 
 void TformTMSTB::actGetFilesExecute() {
-  runServerCommand("actGetFilesExecute");
+  run([this] { sync_->actGetFilesExecute(); });
 }
 
 void TformTMSTB::actGetPracticeGroupExecute() {
-  runServerCommand("actGetPracticeGroupExecute");
+  run([this] { sync_->actGetPracticeGroupExecute(); });
 }
 
 void TformTMSTB::actGetActivityExecute() {
-  runServerCommand("actGetActivityExecute");
+  run([this] { sync_->actGetActivityExecute(); });
 }
 
 void TformTMSTB::actInfoExecute() {

@@ -28,10 +28,12 @@ class QToolButton;
 namespace kairon {
 
 class IBusyIndicator;
+class ILoginPrompt;
 class IPrompter;
 class TDataModuleMain;
 class TMemo;
 class TRibbonPager;
+class TServerSync;
 class TimeWorkspace;
 
 // The main window: ribbon, entry panel, entry list and status bar. The logic
@@ -39,8 +41,10 @@ class TimeWorkspace;
 class TformTMSTB : public QMainWindow, public IMainView, public IAppControl {
   Q_OBJECT
  public:
-  // Without a prompter the window shows real message boxes; tests pass their own.
-  explicit TformTMSTB(TDataModuleMain& dm, IPrompter* prompter = nullptr, QWidget* parent = nullptr);
+  // Without a prompter the window shows real message boxes, without a login
+  // prompt the login dialog; tests pass their own.
+  explicit TformTMSTB(TDataModuleMain& dm, IPrompter* prompter = nullptr, ILoginPrompt* loginPrompt = nullptr,
+                      QWidget* parent = nullptr);
   ~TformTMSTB() override;
 
   // Opens the database and sets up the window's state; starts Timer1. Answers
@@ -49,6 +53,7 @@ class TformTMSTB : public QMainWindow, public IMainView, public IAppControl {
 
   TimeWorkspace& workspace() { return *ws_; }
   Startup& startup() { return *startup_; }
+  TServerSync& serverSync() { return *sync_; }
   IPrompter& prompter() { return *prompter_; }
   IBusyIndicator& busyIndicator() { return *busy_; }
   AuthSession& authSession() { return auth_; }
@@ -194,8 +199,6 @@ class TformTMSTB : public QMainWindow, public IMainView, public IAppControl {
   // Runs a button's or shortcut's command unless a refused time field is about
   // to take the focus back (the click that left the field is void then).
   void runButton(const std::function<void()>& command);
-  // The server commands: the seam to the sync layer.
-  void runServerCommand(const char* handler);
 
   void Timer1Timer();
   void btn2Click();
@@ -224,8 +227,11 @@ class TformTMSTB : public QMainWindow, public IMainView, public IAppControl {
   std::unique_ptr<IPrompter> ownPrompter_;
   IPrompter* prompter_ = nullptr;
   std::unique_ptr<IBusyIndicator> busy_;
+  std::unique_ptr<ILoginPrompt> ownLoginPrompt_;
+  ILoginPrompt* loginPrompt_ = nullptr;
   AuthSession auth_;
   std::unique_ptr<TimeWorkspace> ws_;
+  std::unique_ptr<TServerSync> sync_;
   std::unique_ptr<Startup> startup_;
   QTimer Timer1;
 

@@ -19,6 +19,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "ui/dlgLogin.h"
 #include "ui/memo.h"
 #include "ui/ribbon.h"
 #include "ui/tests/uifixture.h"
@@ -661,6 +662,42 @@ class TestMainWindow : public QObject {
     QVERIFY(!w.calSelect->isVisible());
     QCOMPARE(f.ws().dtDatum, picked);
     QVERIFY(w.lblDatum->text().endsWith(picked.toString(QStringLiteral("dd.MM.yyyy"))));
+  }
+
+  // No stored token: the start-up opens the login dialog. A first attempt that
+  // cannot reach the server is reported; the second dialog says it failed, has
+  // the user name filled in, and cancelling it ends the program.
+  void signInAtStartUp() {
+    kairon::test::TempDatabase db;  // its server address refuses connections
+    db.insertPlaceholders();
+    TDataModuleMain dm;
+    ScriptedPrompter prompter;
+    TformTMSTB w(dm, &prompter);
+    QList<QStringList> dialogs;  // error line, user, focused field of each dialog
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, [&] {
+      auto* d = qobject_cast<TDialogLogin*>(QApplication::activeModalWidget());
+      if (!d || !d->isVisible() || d->property("seen").toBool()) return;
+      d->setProperty("seen", true);
+      dialogs << QStringList{d->lblError->text(), d->edtUser->text(), d->focusWidget()->objectName()};
+      if (dialogs.size() == 1) {
+        QTest::keyClicks(d->edtUser, QStringLiteral("MMeier"));
+        QTest::keyClicks(d->edtPassword, QStringLiteral("geheim"));
+        QTest::keyClick(d->edtPassword, Qt::Key_Return);
+      } else {
+        QTest::keyClick(d->focusWidget(), Qt::Key_Escape);
+      }
+    });
+    answer.start(20);
+    QVERIFY(w.FormCreate(db.path()));
+    w.show();
+    QTRY_COMPARE(w.startup().state(), Startup::State::Ending);
+    QCOMPARE(dialogs, (QList<QStringList>{{QString(), QString(), QStringLiteral("edtUser")},
+                                          {QStringLiteral("Authentifizierung fehlgeschlagen!"),
+                                           QStringLiteral("mmeier"), QStringLiteral("edtPassword")}}));
+    QCOMPARE(prompter.texts(ScriptedPrompter::Kind::Plain).size(), 1);
+    QCOMPARE(w.authSession().intLoginAttempts, 4);
+    QVERIFY(w.workspace().strToken.isEmpty());
   }
 
   void closeAsksOutsideShowMode() {
