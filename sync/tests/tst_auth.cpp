@@ -162,7 +162,7 @@ class TestAuth : public QObject {
     rig.login.answer(QStringLiteral("erst"), QStringLiteral("p"));
     rig.login.answer(QStringLiteral("zweit"), QStringLiteral("p"));
     rig.login.answer(QStringLiteral("dritt"), QStringLiteral("p"));
-    rig.login.answers.append({});
+    rig.login.answers.append(ILoginPrompt::Result{});
     rig.login.answer(QStringLiteral("viert"), QStringLiteral("p"));
     for (int i = 0; i < 5; ++i) QCOMPARE(rig.run([&] { rig.sync.actAuthenticateExecute(); }), QString());
     QCOMPARE(rig.login.errorTexts, (QStringList{QString(), kFailedLabel, QString(), QString(), QString()}));

@@ -261,11 +261,12 @@ class TestDownload : public QObject {
     SyncRig rig;
     FillOldRows(rig);
     rig.ws.strToken = QStringLiteral("tok");
-    QByteArray data = R"({"error":{"s":false},"data":[)";
+    QByteArray data = "{\"error\":{\"s\":false},\"data\":[";
     for (int i = 1; i <= 100000; ++i) {
-      if (i > 1) data += ',';
-      data += R"({"id":)" + QByteArray::number(i) + R"(,"p":)" + QByteArray::number(i % 500) + R"(,"nr":"2024/)" +
-              QByteArray::number(i) + R"(","n":"Akte Müller )" + QByteArray::number(i) + "\"}";
+      const QByteArray n = QByteArray::number(i);
+      if (i > 1) data += ",";
+      data += "{\"id\":" + n + ",\"p\":" + QByteArray::number(i % 500) + ",\"nr\":\"2024/" + n +
+              "\",\"n\":\"Akte M\u00fcller " + n + "\"}";
     }
     data += "]}";
     rig.reply(data);
