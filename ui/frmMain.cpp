@@ -389,9 +389,18 @@ void TformTMSTB::createEntryPanel() {
   pnlStart = new QGroupBox(QStringLiteral("Information"), p);
   pnlStart->setObjectName(QStringLiteral("pnlStart"));
   pnlStart->setAutoFillBackground(true);
+  QPalette startPal = pnlStart->palette();
+  startPal.setColor(QPalette::Window, startPal.color(QPalette::Base));
+  pnlStart->setPalette(startPal);
+  QFont startFont = pnlStart->font();
+  startFont.setBold(true);
+  pnlStart->setFont(startFont);
   auto* startLayout = new QVBoxLayout(pnlStart);
   auto* startText = new QLabel(QStringLiteral("Daten werden geladen"), pnlStart);
   startText->setAlignment(Qt::AlignCenter);
+  QFont textFont = startText->font();
+  textFont.setBold(false);
+  startText->setFont(textFont);
   startLayout->addWidget(startText);
   pnlStart->setGeometry(345, 177, 256, 72);
   pnlStart->hide();
