@@ -485,8 +485,14 @@ void TformTMSTB::connectHandlers() {
   connect(btnBack, &QToolButton::clicked, this, [this] { runButton([this] { btnBackClick(); }); });
   connect(btnForward, &QToolButton::clicked, this, [this] { runButton([this] { btnForwardClick(); }); });
   connect(btnDatepicker, &QToolButton::clicked, this, [this] { runButton([this] { btnDatepickerClick(); }); });
-  connect(calSelect, &QCalendarWidget::activated, this, [this] { calSelectDblClick(); });
-  connect(checkShowAll, &QCheckBox::clicked, this, [this] { checkShowAllClick(); });
+  connect(calSelect, &QCalendarWidget::activated, this, [this] { runButton([this] { calSelectDblClick(); }); });
+  connect(checkShowAll, &QCheckBox::clicked, this, [this](bool checked) {
+    // A click that is void leaves the box as it was.
+    if (pendingRefocus_)
+      checkShowAll->setChecked(!checked);
+    else
+      checkShowAllClick();
+  });
   // Only a choice of the user runs the change handler; a position set by the
   // program does not.
   connect(cboxProject, &QComboBox::activated, this, [this] { cboxProjectChange(); });
@@ -707,7 +713,7 @@ bool TformTMSTB::eventFilter(QObject* watched, QEvent* event) {
     } else if (event->type() == QEvent::MouseButtonRelease) {
       auto* me = static_cast<QMouseEvent*>(event);
       // The click is handled once the list has taken the mouse release.
-      if (me->button() == Qt::LeftButton)
+      if (me->button() == Qt::LeftButton && !pendingRefocus_)
         QMetaObject::invokeMethod(this, &TformTMSTB::lvTimeEntriesClick, Qt::QueuedConnection);
     }
   } else if (watched == lvTimeEntries && event->type() == QEvent::KeyPress) {

@@ -633,6 +633,14 @@ class TestMainWindow : public QObject {
     w.EntryLock->trigger();
     QCOMPARE(f.prompter.texts(ScriptedPrompter::Kind::CommandError),
              (QStringList{QStringLiteral("Zeiteintrag auswählen!"), QStringLiteral("Zeiteintrag auswählen!")}));
+    // A right click on a row selects it for the menu's commands.
+    const QRect row = w.lvTimeEntries->visualRect(w.lvTimeEntries->model()->index(0, 3));
+    QTest::mousePress(viewport, Qt::RightButton, Qt::NoModifier, row.center());
+    QTest::mouseRelease(viewport, Qt::RightButton, Qt::NoModifier, row.center());
+    QCOMPARE(w.selectedEntryRow(), 0);
+    w.EntryLock->trigger();
+    QCOMPARE(f.db.scalar(QStringLiteral("SELECT locked FROM tblTimeEntries")).toInt(), 1);
+    QCOMPARE(w.lvTimeEntries->model()->index(0, 7).data().toString(), QStringLiteral("locked"));
   }
 
   void lockedRowsInTheTooltipColour() {
