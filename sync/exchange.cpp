@@ -160,6 +160,7 @@ PostResult ServerExchange::perform(const QString& url, const QByteArray& body) {
   curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, settings.connectTimeoutMs);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, 1L);
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, settings.stallTimeoutSeconds);
+  curl_easy_setopt(curl, CURLOPT_TIMEOUT, settings.totalTimeoutSeconds);
   curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, curl_off_t(settings.maxReplyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteBody);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);

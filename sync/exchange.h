@@ -12,6 +12,9 @@ struct TransportSettings {
   long connectTimeoutMs = 10000;
   // The request fails when no byte arrives for this long.
   long stallTimeoutSeconds = 30;
+  // The whole request may take no longer: a server that drips its reply just
+  // fast enough never to stall would hold the window without end.
+  long totalTimeoutSeconds = 300;
   qint64 maxReplyBytes = qint64(256) * 1024 * 1024;
 };
 

@@ -151,7 +151,8 @@ FaultServer::Handler FaultServer::Drip(const QByteArray& body, int intervalMs) {
   return [raw, intervalMs](FaultConnection& c) {
     for (const char ch : raw) {
       if (!c.write(QByteArray(1, ch))) return;
-      std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+      for (int waited = 0; waited < intervalMs && !c.stopping(); waited += 10)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
   };
 }
