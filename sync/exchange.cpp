@@ -122,6 +122,7 @@ PostResult ServerExchange::perform(const QString& url, const QByteArray& body) {
   char errorBuffer[CURL_ERROR_SIZE] = {0};
   const QByteArray urlBytes = url.toUtf8();
   const QByteArray pin = pinnedPublicKey.trimmed().toLatin1();
+  const QByteArray caFile = settings.caFile.toLocal8Bit();
 
   curl_slist* headers = nullptr;
   headers = curl_slist_append(headers, "Content-Type: application/x-www-form-urlencoded");
@@ -150,6 +151,10 @@ PostResult ServerExchange::perform(const QString& url, const QByteArray& body) {
   // TLS 1.2 or later, checked against the system's trusted roots and the host name.
   curl_easy_setopt(curl, CURLOPT_SSLVERSION, long(CURL_SSLVERSION_TLSv1_2));
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!caFile.isEmpty()) {
+    curl_easy_setopt(curl, CURLOPT_CAINFO, caFile.constData());
+    curl_easy_setopt(curl, CURLOPT_CAPATH, nullptr);
+  }
   if (pin.isEmpty()) {
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   } else {

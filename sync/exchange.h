@@ -16,6 +16,9 @@ struct TransportSettings {
   // fast enough never to stall would hold the window without end.
   long totalTimeoutSeconds = 300;
   qint64 maxReplyBytes = qint64(256) * 1024 * 1024;
+  // A PEM file of trusted roots to use in place of the system's bundle; empty
+  // for the system's. The program never sets it; tests use their own root.
+  QString caFile;
 };
 
 // The outcome of one exchange: the reply text, or a failure text for the user.

@@ -40,8 +40,8 @@ class TestFaultsNetwork : public QObject {
       Fault fault;
       QString message;
     } faults[] = {
-        {"refused", Fault::Refused, kRefused}, {"silent", Fault::Silent, kTimedOut},
-        {"half reply", Fault::Half, kCut},     {"slow", Fault::Slow, kTimedOut},
+        {"refused", Fault::Refused, kRefused},  {"silent", Fault::Silent, kTimedOut},
+        {"half reply", Fault::Half, kCut},      {"slow", Fault::Slow, kTimedOut},
         {"endless", Fault::Endless, kTimedOut},
     };
     const struct {
@@ -59,8 +59,9 @@ class TestFaultsNetwork : public QObject {
     QFETCH(Fault, fault);
     QFETCH(QString, message);
 
-    const QByteArray reply =
-        command == Command::SignIn ? kSignInReply : command == Command::Projects ? kProjectsReply : kUploadReply;
+    const QByteArray reply = command == Command::SignIn     ? kSignInReply
+                             : command == Command::Projects ? kProjectsReply
+                                                            : kUploadReply;
     FaultServer server;
     switch (fault) {
       case Fault::Refused:
@@ -80,8 +81,8 @@ class TestFaultsNetwork : public QObject {
         server.setHandler(FaultServer::Drip(reply.left(reply.size() - 1) + QByteArray(100000, ' '), 50));
         break;
     }
-    const QString url = fault == Fault::Refused ? QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort())
-                                                : server.url();
+    const QString url =
+        fault == Fault::Refused ? QStringLiteral("http://127.0.0.1:%1/").arg(ClosedPort()) : server.url();
     SyncRig rig(url);
     rig.seed();
     rig.signIn(QStringLiteral("alt"));
