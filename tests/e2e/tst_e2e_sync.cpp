@@ -1,6 +1,7 @@
 // End to end: sign in at the reference server, fetch the master data, record
 // an entry through the workspace, upload it, and find it in the server's own
 // database.
+#include <QFile>
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
@@ -16,6 +17,7 @@
 #include "tests/support/fakemainview.h"
 #include "tests/support/scriptedprompter.h"
 #include "tests/support/tempdatabase.h"
+#include "tests/support/testcert.h"
 #include "workspace/workspace.h"
 
 using namespace kairon;
@@ -31,15 +33,16 @@ struct DemoLogin : ILoginPrompt {
 // The reference server as a child process on a port it picks itself.
 class RefServer {
  public:
-  explicit RefServer(const QString& dbPath) {
+  explicit RefServer(const QString& dbPath, const QStringList& extra = {}) {
     process_.setProgram(QStringLiteral(KAIRON_REFSERVER));
-    process_.setArguments({QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), dbPath});
+    process_.setArguments(QStringList{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--db"), dbPath} +
+                          extra);
     process_.start();
     if (!process_.waitForStarted(10000)) return;
     QByteArray out;
     while (!out.contains('\n') && process_.waitForReadyRead(10000)) out += process_.readAllStandardOutput();
     const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("(http://127\\.0\\.0\\.1:\\d+/)")).match(QString::fromLatin1(out));
+        QRegularExpression(QStringLiteral("(https?://127\\.0\\.0\\.1:\\d+/)")).match(QString::fromLatin1(out));
     if (m.hasMatch()) url_ = m.captured(1);
   }
   ~RefServer() {
@@ -171,6 +174,49 @@ class TestE2eSync : public QObject {
       QVERIFY(!q.next());
     }
     QSqlDatabase::removeDatabase(QStringLiteral("refserver"));
+  }
+
+  void httpsWithPinnedKey() {
+    QTemporaryDir dir;
+    const TestCertificate cert = MakeTestCertificate();
+    QVERIFY(!cert.pin.isEmpty());
+    const QString certPath = dir.filePath(QStringLiteral("server.crt"));
+    const QString keyPath = dir.filePath(QStringLiteral("server.key"));
+    for (const auto& [path, pem] : {std::pair{certPath, cert.certPem}, std::pair{keyPath, cert.keyPem}}) {
+      QFile f(path);
+      QVERIFY(f.open(QIODevice::WriteOnly));
+      f.write(pem);
+    }
+    RefServer server(dir.filePath(QStringLiteral("server.db3")),
+                     {QStringLiteral("--cert"), certPath, QStringLiteral("--key"), keyPath});
+    QVERIFY2(server.url().startsWith(QLatin1String("https://")), qPrintable(server.url()));
+
+    TempDatabase db(server.url());
+    FakeMainView view;
+    ScriptedPrompter prompter;
+    TimeWorkspace ws(db.dm(), prompter, view);
+    AuthSession auth;
+    NullBusyIndicator busy;
+    DemoLogin login;
+    TServerSync sync(ws, auth, busy, login);
+    ws.strURL = server.url();
+
+    // Not signed by a trusted authority: refused.
+    QVERIFY(RunCommand(prompter, [&] { sync.actAuthenticateExecute(); }));
+    QCOMPARE(prompter.texts(Kind::Plain),
+             QStringList{QStringLiteral(
+                 "Das Zertifikat des Servers ist nicht vertrauenswürdig! Keine sichere Verbindung möglich.")});
+    QVERIFY(ws.strToken.isEmpty());
+
+    // With its key pinned it is the server.
+    db.exec(QStringLiteral("INSERT INTO tblConfig (id, fielddesc, fieldvalue, fieldtyp) VALUES (300, 'pinnedkey', %1, "
+                           "'text')")
+                .arg(SqlText(cert.pin)));
+    prompter.clear();
+    QVERIFY(RunCommand(prompter, [&] { sync.actAuthenticateExecute(); }));
+    QVERIFY(!ws.strToken.isEmpty());
+    QVERIFY(RunCommand(prompter, [&] { sync.actGetProjectExecute(); }));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM tblProject")).toInt(), 5);
   }
 };
 

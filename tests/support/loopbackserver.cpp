@@ -1,11 +1,12 @@
 #include "tests/support/loopbackserver.h"
 
+#include "tests/support/testcert.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
 #include <openssl/ssl.h>
-#include <openssl/x509v3.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -18,41 +19,16 @@ namespace kairon::test {
 
 namespace {
 
-// A self-signed certificate for 127.0.0.1 with a new P-256 key.
-bool MakeCertificate(SSL_CTX* ctx, QString* pin) {
-  EVP_PKEY* key = EVP_EC_gen("P-256");
-  if (!key) return false;
-  X509* cert = X509_new();
-  X509_set_version(cert, 2);
-  ASN1_INTEGER_set(X509_get_serialNumber(cert), 1);
-  X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
-  X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24);
-  X509_set_pubkey(cert, key);
-  X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1, -1, 0);
-  X509_set_issuer_name(cert, name);
-  X509V3_CTX v3;
-  X509V3_set_ctx_nodb(&v3);
-  X509V3_set_ctx(&v3, cert, cert, nullptr, nullptr, 0);
-  X509_EXTENSION* san = X509V3_EXT_conf_nid(nullptr, &v3, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
-  if (san) {
-    X509_add_ext(cert, san, -1);
-    X509_EXTENSION_free(san);
-  }
-  bool ok = X509_sign(cert, key, EVP_sha256()) > 0 && SSL_CTX_use_certificate(ctx, cert) == 1 &&
-            SSL_CTX_use_PrivateKey(ctx, key) == 1;
-  if (ok) {
-    unsigned char* der = nullptr;
-    const int len = i2d_PUBKEY(key, &der);
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int digestLen = 0;
-    EVP_Digest(der, size_t(len), digest, &digestLen, EVP_sha256(), nullptr);
-    OPENSSL_free(der);
-    *pin = QStringLiteral("sha256//") +
-           QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(digest), int(digestLen)).toBase64());
-  }
-  X509_free(cert);
+bool UseCertificate(SSL_CTX* ctx, const TestCertificate& cert) {
+  BIO* certBio = BIO_new_mem_buf(cert.certPem.constData(), int(cert.certPem.size()));
+  BIO* keyBio = BIO_new_mem_buf(cert.keyPem.constData(), int(cert.keyPem.size()));
+  X509* x509 = PEM_read_bio_X509(certBio, nullptr, nullptr, nullptr);
+  EVP_PKEY* key = PEM_read_bio_PrivateKey(keyBio, nullptr, nullptr, nullptr);
+  const bool ok = x509 && key && SSL_CTX_use_certificate(ctx, x509) == 1 && SSL_CTX_use_PrivateKey(ctx, key) == 1;
+  X509_free(x509);
   EVP_PKEY_free(key);
+  BIO_free(certBio);
+  BIO_free(keyBio);
   return ok;
 }
 
@@ -99,7 +75,9 @@ LoopbackServer::LoopbackServer(bool tls) : tls_(tls) {
   default_ = Reply(R"({"error":{"state":false},"data":{}})");
   if (tls_) {
     SSL_CTX* ctx = SSL_CTX_new(TLS_server_method());
-    if (!ctx || !MakeCertificate(ctx, &pin_)) qFatal("loopback server: cannot set up TLS");
+    const TestCertificate cert = MakeTestCertificate();
+    pin_ = cert.pin;
+    if (!ctx || !UseCertificate(ctx, cert)) qFatal("loopback server: cannot set up TLS");
     ctx_ = ctx;
   }
   listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
