@@ -64,6 +64,10 @@ QString FailureText(CURLcode code, const char* detail) {
     case CURLE_SSL_ISSUER_ERROR:
     case CURLE_SSL_INVALIDCERTSTATUS:
       return QStringLiteral("Das Zertifikat des Servers ist nicht vertrauenswürdig! Keine sichere Verbindung möglich.");
+    case CURLE_SSL_CACERT_BADFILE:
+      return QStringLiteral(
+          "Die vertrauenswürdigen Zertifikate des Systems konnten nicht gelesen werden! "
+          "Keine sichere Verbindung möglich.");
     case CURLE_SSL_CONNECT_ERROR:
       return QStringLiteral("Die sichere Verbindung zum Server konnte nicht aufgebaut werden!");
     case CURLE_GOT_NOTHING:

@@ -273,6 +273,17 @@ class TestExchange : public QObject {
     QCOMPARE(server.requests().size(), 0);
   }
 
+  void unreadableTrustStore() {
+    LoopbackServer server(true);
+    NullBusyIndicator busy;
+    ServerExchange exchange(busy);
+    exchange.settings.caFile = QStringLiteral("/nonexistent/roots.pem");
+    const PostResult r = exchange.PostServerRequest(server.url(), "a=1");
+    QVERIFY(!r.ok);
+    QCOMPARE(r.text, QStringLiteral("Die vertrauenswürdigen Zertifikate des Systems konnten nicht gelesen werden! "
+                                    "Keine sichere Verbindung möglich."));
+  }
+
   void decodesByCharset_data() {
     QTest::addColumn<QByteArray>("contentType");
     QTest::addColumn<QByteArray>("body");
