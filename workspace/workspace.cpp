@@ -6,6 +6,12 @@
 #include <QSqlRecord>
 #include <algorithm>
 
+#include <QSqlDriver>
+
+#if KAIRON_HAVE_SQLITE3
+#include <sqlite3.h>
+#endif
+
 #include "common/errors.h"
 #include "common/prompter.h"
 #include "store/dmMain.h"
@@ -101,6 +107,181 @@ QString ListDayText(const QString& stored) {
     }
   }
   return {};
+}
+
+// The rows of the list query, read by column position. Two readers: straight
+// on the SQLite connection (reads only the columns the list shows, as UTF-8),
+// and through QSqlQuery where the connection is of another kind.
+class QtCursor {
+ public:
+  QtCursor(const QSqlDatabase& db, const QString& statement) : q_(db) {
+    q_.setForwardOnly(true);
+    if (!q_.exec(statement)) throw DatabaseError(DatabaseText(q_.lastError()));
+    record_ = q_.record();
+  }
+  int column(const char* name) const { return record_.indexOf(QLatin1String(name)); }
+  bool next() {
+    if (q_.next()) return true;
+    if (q_.lastError().isValid()) throw DatabaseError(DatabaseText(q_.lastError()));
+    return false;
+  }
+  qint64 integer(int c) const { return q_.value(c).toLongLong(); }
+  // A column's value as the reader holds it, and that value as text.
+  using Raw = QString;
+  using Owned = QString;
+  QString raw(int c) const { return q_.value(c).toString(); }
+  static QString toText(const QString& raw) { return raw; }
+  static QString own(const QString& raw) { return raw; }
+
+ private:
+  QSqlQuery q_;
+  QSqlRecord record_;
+};
+
+#if KAIRON_HAVE_SQLITE3
+sqlite3* SqliteHandle(const QSqlDatabase& db) {
+  if (!db.driver()) return nullptr;
+  const QVariant v = db.driver()->handle();
+  if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(v.constData());
+}
+
+class SqliteCursor {
+ public:
+  SqliteCursor(sqlite3* db, const QString& statement) : db_(db) {
+    const QByteArray text = statement.toUtf8();
+    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK || !stmt_)
+      throw DatabaseError(Error());
+  }
+  ~SqliteCursor() { sqlite3_finalize(stmt_); }
+  SqliteCursor(const SqliteCursor&) = delete;
+  SqliteCursor& operator=(const SqliteCursor&) = delete;
+
+  int column(const char* name) const {
+    const int n = sqlite3_column_count(stmt_);
+    for (int i = 0; i < n; ++i)
+      if (qstricmp(sqlite3_column_name(stmt_, i), name) == 0) return i;
+    return -1;
+  }
+  bool next() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    throw DatabaseError(Error());
+  }
+  // Read as QSqlQuery would: a text that is not a whole number is 0.
+  qint64 integer(int c) const {
+    switch (sqlite3_column_type(stmt_, c)) {
+      case SQLITE_INTEGER:
+        return sqlite3_column_int64(stmt_, c);
+      case SQLITE_NULL:
+        return 0;
+      default: {
+        bool ok = false;
+        const qint64 v = text(c).trimmed().toLongLong(&ok);
+        return ok ? v : 0;
+      }
+    }
+  }
+  QString text(int c) const { return toText(raw(c)); }
+  // A column's bytes (UTF-8), valid until the next step; NULL gives no bytes.
+  using Raw = QByteArrayView;
+  using Owned = QByteArray;
+  QByteArrayView raw(int c) const {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
+    return p ? QByteArrayView(p, sqlite3_column_bytes(stmt_, c)) : QByteArrayView();
+  }
+  static QString toText(QByteArrayView raw) { return QString::fromUtf8(raw); }
+  static QByteArray own(QByteArrayView raw) { return raw.toByteArray(); }
+
+ private:
+  QString Error() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+#endif
+
+template <class Cursor>
+void ReadListRows(Cursor& cursor, QVector<TimeEntryModel::Row>& rows) {
+  // Columns are looked up once; the rows are then read by position.
+  auto column = [&cursor](const char* name) {
+    const int i = cursor.column(name);
+    if (i < 0) throw DatabaseError(QStringLiteral("Feld '%1' nicht gefunden").arg(QLatin1String(name)));
+    return i;
+  };
+  const int cId = column("id");
+  const int cTime = column("time");
+  const int cRealTime = column("real_time");
+  const int cLocked = column("locked");
+  const int cProject = column("projekt_name");
+  const int cFileNumber = column("file_number");
+  const int cFileName = column("file_name");
+  const int cGroup = column("practice_group_name");
+  const int cActivity = column("activity_name");
+
+  const QLocale locale;
+  const QString decimalPoint = locale.decimalPoint();
+  const QString negativeSign = locale.negativeSign();
+  const QString fileSeparator = QStringLiteral(" - ");
+
+  // Neighbouring rows mostly share their day, names and times: a value equal to
+  // the one of the row before is neither converted again nor copied.
+  using Owned = typename Cursor::Owned;
+  struct Cached {
+    bool known = false;
+    Owned source;
+    QString text;
+  };
+  Cached day, project, group, activity, fileNumber, fileName;
+  QString fileText;
+  auto changed = [](Cached& c, const typename Cursor::Raw& raw) {
+    if (c.known && raw == c.source) return false;
+    c.source = Cursor::own(raw);
+    c.known = true;
+    return true;
+  };
+  auto nameText = [&changed](Cached& c, const typename Cursor::Raw& raw) -> const QString& {
+    if (changed(c, raw)) c.text = raw.isEmpty() ? kNoValue : Cursor::toText(raw);
+    return c.text;
+  };
+  std::vector<std::pair<QString, QString>> minuteTexts(kMaxMinutes + 1);
+
+  while (cursor.next()) {
+    TimeEntryModel::Row& r = rows.emplace_back();
+    r.idText = QString::number(cursor.integer(cId));
+
+    if (changed(day, cursor.raw(cTime))) day.text = ListDayText(Cursor::toText(day.source));
+    r.text[TimeEntryModel::colDatum] = day.text;
+
+    const qint64 minutes = cursor.integer(cRealTime);
+    if (minutes >= 0 && minutes <= kMaxMinutes) {
+      auto& texts = minuteTexts[size_t(minutes)];
+      if (texts.second.isNull()) {
+        texts.first = IndustrialHoursText(minutes, decimalPoint, negativeSign);
+        texts.second = QString::number(minutes);
+      }
+      r.text[TimeEntryModel::colIndustrie] = texts.first;
+      r.text[TimeEntryModel::colMinute] = texts.second;
+    } else {
+      r.text[TimeEntryModel::colIndustrie] = IndustrialHoursText(minutes, decimalPoint, negativeSign);
+      r.text[TimeEntryModel::colMinute] = QString::number(minutes);
+    }
+
+    r.text[TimeEntryModel::colProject] = nameText(project, cursor.raw(cProject));
+    // Both changes are taken in, so neither test may be skipped.
+    const bool numberChanged = changed(fileNumber, cursor.raw(cFileNumber));
+    const bool nameChanged = changed(fileName, cursor.raw(cFileName));
+    if (numberChanged || nameChanged) {
+      // The joined text is exactly " - " only when both parts are empty.
+      fileText = fileNumber.source.isEmpty() && fileName.source.isEmpty()
+                     ? kNoValue
+                     : Cursor::toText(fileNumber.source) + fileSeparator + Cursor::toText(fileName.source);
+    }
+    r.text[TimeEntryModel::colFile] = fileText;
+    r.text[TimeEntryModel::colPracticeGroup] = nameText(group, cursor.raw(cGroup));
+    r.text[TimeEntryModel::colActivity] = nameText(activity, cursor.raw(cActivity));
+    r.text[TimeEntryModel::colLock] = cursor.integer(cLocked) != 0 ? kLocked : kNoValue;
+  }
 }
 
 }  // namespace
@@ -511,55 +692,20 @@ int TimeWorkspace::LoadTimeEntries(bool showAll) {
   const int previous = lvTimeEntries.count();
   lvTimeEntries.clear();
   if (!dm_.isOpen()) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
-
-  QSqlQuery q(dm_.database());
-  q.setForwardOnly(true);
-  if (!q.exec(BuildListStatement(showAll))) throw DatabaseError(DatabaseText(q.lastError()));
-
-  // Columns are looked up once; the rows are then read by position.
-  const QSqlRecord record = q.record();
-  auto column = [&record](const char* name) {
-    const int i = record.indexOf(QLatin1String(name));
-    if (i < 0) throw DatabaseError(QStringLiteral("Feld '%1' nicht gefunden").arg(QLatin1String(name)));
-    return i;
-  };
-  const int cId = column("id");
-  const int cTime = column("time");
-  const int cRealTime = column("real_time");
-  const int cLocked = column("locked");
-  const int cProject = column("projekt_name");
-  const int cFileNumber = column("file_number");
-  const int cFileName = column("file_name");
-  const int cGroup = column("practice_group_name");
-  const int cActivity = column("activity_name");
-
-  const QLocale locale;
-  const QString decimalPoint = locale.decimalPoint();
-  const QString negativeSign = locale.negativeSign();
-  const QString fileSeparator = QStringLiteral(" - ");
-  auto nameText = [](const QVariant& v) {
-    QString s = v.toString();
-    return s.isEmpty() ? kNoValue : s;
-  };
-
+  const QString statement = BuildListStatement(showAll);
   QVector<TimeEntryModel::Row> rows;
   rows.reserve(qMax(previous, 64));
   try {
-    while (q.next()) {
-      TimeEntryModel::Row& r = rows.emplace_back();
-      r.idText = QString::number(q.value(cId).toLongLong());
-      const qint64 minutes = q.value(cRealTime).toLongLong();
-      r.text[TimeEntryModel::colDatum] = ListDayText(q.value(cTime).toString());
-      r.text[TimeEntryModel::colIndustrie] = IndustrialHoursText(minutes, decimalPoint, negativeSign);
-      r.text[TimeEntryModel::colMinute] = QString::number(minutes);
-      r.text[TimeEntryModel::colProject] = nameText(q.value(cProject));
-      QString file = q.value(cFileNumber).toString() + fileSeparator + q.value(cFileName).toString();
-      r.text[TimeEntryModel::colFile] = file == fileSeparator ? kNoValue : std::move(file);
-      r.text[TimeEntryModel::colPracticeGroup] = nameText(q.value(cGroup));
-      r.text[TimeEntryModel::colActivity] = nameText(q.value(cActivity));
-      r.text[TimeEntryModel::colLock] = q.value(cLocked).toLongLong() != 0 ? kLocked : kNoValue;
+#if KAIRON_HAVE_SQLITE3
+    if (sqlite3* handle = SqliteHandle(dm_.database())) {
+      SqliteCursor cursor(handle, statement);
+      ReadListRows(cursor, rows);
+    } else
+#endif
+    {
+      QtCursor cursor(dm_.database(), statement);
+      ReadListRows(cursor, rows);
     }
-    if (q.lastError().isValid()) throw DatabaseError(DatabaseText(q.lastError()));
   } catch (...) {
     // The rows read before the failure stay listed.
     lvTimeEntries.setRows(std::move(rows));
