@@ -83,6 +83,20 @@ void TimeEntryModel::setRows(QVector<Row> rows) {
   endResetModel();
 }
 
+void TimeEntryModel::rebuild(const std::function<void(QVector<Row>&)>& fill) {
+  beginResetModel();
+  rows_.clear();  // keeps the capacity for the new rows
+  try {
+    fill(rows_);
+  } catch (...) {
+    for (Row& r : rows_) r.state = StateOf(r);
+    endResetModel();
+    throw;
+  }
+  for (Row& r : rows_) r.state = StateOf(r);
+  endResetModel();
+}
+
 void TimeEntryModel::clear() {
   if (rows_.isEmpty()) return;
   beginResetModel();

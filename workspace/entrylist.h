@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QVector>
 #include <array>
+#include <functional>
 
 namespace kairon {
 
@@ -35,6 +36,10 @@ class TimeEntryModel : public QAbstractTableModel {
   // Replaces all rows with one model reset; the state of each row is computed here.
   void setRows(QVector<Row> rows);
   void clear();
+  // Empties the rows and lets fill append the new ones, all within one model
+  // reset; the old rows are gone before the new ones are made. When fill
+  // throws, the rows it appended stay and the exception goes on.
+  void rebuild(const std::function<void(QVector<Row>&)>& fill);
 
   int count() const { return int(rows_.size()); }
   const Row& row(int i) const { return rows_[i]; }

@@ -1,16 +1,9 @@
 #include "workspace/workspace.h"
 
+#include <QHash>
 #include <QLocale>
-#include <QSqlError>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <algorithm>
-
-#include <QSqlDriver>
-
-#if KAIRON_HAVE_SQLITE3
-#include <sqlite3.h>
-#endif
+#include <cstring>
 
 #include "common/errors.h"
 #include "common/prompter.h"
@@ -70,13 +63,6 @@ QString DottedDate(const QDate& day) {
   return day.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-QString DatabaseText(const QSqlError& e) {
-  QString t = e.databaseText();
-  if (t.isEmpty()) t = e.text();
-  if (t.isEmpty()) t = QStringLiteral("Unbekannter Datenbankfehler");
-  return t;
-}
-
 int ClampToInt(qint64 v) {
   return int(std::clamp<qint64>(v, INT32_MIN, INT32_MAX));
 }
@@ -109,151 +95,65 @@ QString ListDayText(const QString& stored) {
   return {};
 }
 
-// The rows of the list query, read by column position. Two readers: straight
-// on the SQLite connection (reads only the columns the list shows, as UTF-8),
-// and through QSqlQuery where the connection is of another kind.
-class QtCursor {
- public:
-  QtCursor(const QSqlDatabase& db, const QString& statement) : q_(db) {
-    q_.setForwardOnly(true);
-    if (!q_.exec(statement)) throw DatabaseError(DatabaseText(q_.lastError()));
-    record_ = q_.record();
-  }
-  int column(const char* name) const { return record_.indexOf(QLatin1String(name)); }
-  bool next() {
-    if (q_.next()) return true;
-    if (q_.lastError().isValid()) throw DatabaseError(DatabaseText(q_.lastError()));
-    return false;
-  }
-  qint64 integer(int c) const { return q_.value(c).toLongLong(); }
-  // A column's value as the reader holds it, and that value as text.
-  using Raw = QString;
-  using Owned = QString;
-  QString raw(int c) const { return q_.value(c).toString(); }
-  static QString toText(const QString& raw) { return raw; }
-  static QString own(const QString& raw) { return raw; }
-
- private:
-  QSqlQuery q_;
-  QSqlRecord record_;
+// A text of the list made once per distinct stored value and then shared by
+// every row that shows it. The stored bytes are kept to check each hit.
+struct SharedText {
+  bool known = false;
+  QByteArray source;
+  QString text;
 };
 
-#if KAIRON_HAVE_SQLITE3
-sqlite3* SqliteHandle(const QSqlDatabase& db) {
-  if (!db.driver()) return nullptr;
-  const QVariant v = db.driver()->handle();
-  if (!v.isValid() || qstrcmp(v.typeName(), "sqlite3*") != 0) return nullptr;
-  return *static_cast<sqlite3* const*>(v.constData());
+// The text of a name column; the key is the id the row joins on, so a list of
+// many entries converts each project, practice group and activity name once.
+const QString& NameText(QHash<qint64, SharedText>& cache, qint64 id, QByteArrayView stored) {
+  SharedText& c = cache[id];
+  if (!c.known || stored != c.source) {
+    c.known = true;
+    c.source = stored.toByteArray();
+    c.text = stored.isEmpty() ? kNoValue : QString::fromUtf8(stored);
+  }
+  return c.text;
 }
 
-class SqliteCursor {
- public:
-  SqliteCursor(sqlite3* db, const QString& statement) : db_(db) {
-    const QByteArray text = statement.toUtf8();
-    if (sqlite3_prepare_v2(db_, text.constData(), int(text.size()), &stmt_, nullptr) != SQLITE_OK || !stmt_)
-      throw DatabaseError(Error());
-  }
-  ~SqliteCursor() { sqlite3_finalize(stmt_); }
-  SqliteCursor(const SqliteCursor&) = delete;
-  SqliteCursor& operator=(const SqliteCursor&) = delete;
-
-  int column(const char* name) const {
-    const int n = sqlite3_column_count(stmt_);
-    for (int i = 0; i < n; ++i)
-      if (qstricmp(sqlite3_column_name(stmt_, i), name) == 0) return i;
-    return -1;
-  }
-  bool next() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc == SQLITE_DONE) return false;
-    throw DatabaseError(Error());
-  }
-  // Read as QSqlQuery would: a text that is not a whole number is 0.
-  qint64 integer(int c) const {
-    switch (sqlite3_column_type(stmt_, c)) {
-      case SQLITE_INTEGER:
-        return sqlite3_column_int64(stmt_, c);
-      case SQLITE_NULL:
-        return 0;
-      default: {
-        bool ok = false;
-        const qint64 v = text(c).trimmed().toLongLong(&ok);
-        return ok ? v : 0;
-      }
-    }
-  }
-  QString text(int c) const { return toText(raw(c)); }
-  // A column's bytes (UTF-8), valid until the next step; NULL gives no bytes.
-  using Raw = QByteArrayView;
-  using Owned = QByteArray;
-  QByteArrayView raw(int c) const {
-    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, c));
-    return p ? QByteArrayView(p, sqlite3_column_bytes(stmt_, c)) : QByteArrayView();
-  }
-  static QString toText(QByteArrayView raw) { return QString::fromUtf8(raw); }
-  static QByteArray own(QByteArrayView raw) { return raw.toByteArray(); }
-
- private:
-  QString Error() const { return QString::fromUtf8(sqlite3_errmsg(db_)); }
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
-};
-#endif
-
-template <class Cursor>
-void ReadListRows(Cursor& cursor, QVector<TimeEntryModel::Row>& rows) {
-  // Columns are looked up once; the rows are then read by position.
-  auto column = [&cursor](const char* name) {
-    const int i = cursor.column(name);
-    if (i < 0) throw DatabaseError(QStringLiteral("Feld '%1' nicht gefunden").arg(QLatin1String(name)));
-    return i;
-  };
-  const int cId = column("id");
-  const int cTime = column("time");
-  const int cRealTime = column("real_time");
-  const int cLocked = column("locked");
-  const int cProject = column("projekt_name");
-  const int cFileNumber = column("file_number");
-  const int cFileName = column("file_name");
-  const int cGroup = column("practice_group_name");
-  const int cActivity = column("activity_name");
+// Reads the open list query into rows, by column positions looked up once. The
+// texts are read as UTF-8 bytes, and equal values share one text.
+void ReadListRows(TQuery& q, QVector<TimeEntryModel::Row>& rows) {
+  const int cId = q.column(QStringLiteral("id"));
+  const int cProjectId = q.column(QStringLiteral("project_id"));
+  const int cGroupId = q.column(QStringLiteral("pratice_group_id"));
+  const int cActivityId = q.column(QStringLiteral("activity_id"));
+  const int cTime = q.column(QStringLiteral("time"));
+  const int cRealTime = q.column(QStringLiteral("real_time"));
+  const int cLocked = q.column(QStringLiteral("locked"));
+  const int cProject = q.column(QStringLiteral("projekt_name"));
+  const int cFileNumber = q.column(QStringLiteral("file_number"));
+  const int cFileName = q.column(QStringLiteral("file_name"));
+  const int cGroup = q.column(QStringLiteral("practice_group_name"));
+  const int cActivity = q.column(QStringLiteral("activity_name"));
 
   const QLocale locale;
   const QString decimalPoint = locale.decimalPoint();
   const QString negativeSign = locale.negativeSign();
-  const QString fileSeparator = QStringLiteral(" - ");
 
-  // Neighbouring rows mostly share their day, names and times: a value equal to
-  // the one of the row before is neither converted again nor copied.
-  using Owned = typename Cursor::Owned;
-  struct Cached {
-    bool known = false;
-    Owned source;
-    QString text;
-  };
-  Cached day, project, group, activity, fileNumber, fileName;
-  QString fileText;
-  auto changed = [](Cached& c, const typename Cursor::Raw& raw) {
-    if (c.known && raw == c.source) return false;
-    c.source = Cursor::own(raw);
-    c.known = true;
-    return true;
-  };
-  auto nameText = [&changed](Cached& c, const typename Cursor::Raw& raw) -> const QString& {
-    if (changed(c, raw)) c.text = raw.isEmpty() ? kNoValue : Cursor::toText(raw);
-    return c.text;
-  };
+  QHash<qint64, SharedText> projects, groups, activities;
+  SharedText day;
   std::vector<std::pair<QString, QString>> minuteTexts(kMaxMinutes + 1);
+  QByteArray file;
 
-  while (cursor.next()) {
+  for (; !q.Eof(); q.Next()) {
     TimeEntryModel::Row& r = rows.emplace_back();
-    r.idText = QString::number(cursor.integer(cId));
+    r.idText = QString::number(q.integerAt(cId));
 
-    if (changed(day, cursor.raw(cTime))) day.text = ListDayText(Cursor::toText(day.source));
+    // The rows come sorted by day, so the day of the row before mostly fits.
+    const QByteArrayView stored = q.utf8At(cTime);
+    if (!day.known || stored != day.source) {
+      day.known = true;
+      day.source = stored.toByteArray();
+      day.text = ListDayText(QString::fromUtf8(stored));
+    }
     r.text[TimeEntryModel::colDatum] = day.text;
 
-    const qint64 minutes = cursor.integer(cRealTime);
+    const qint64 minutes = q.integerAt(cRealTime);
     if (minutes >= 0 && minutes <= kMaxMinutes) {
       auto& texts = minuteTexts[size_t(minutes)];
       if (texts.second.isNull()) {
@@ -267,20 +167,24 @@ void ReadListRows(Cursor& cursor, QVector<TimeEntryModel::Row>& rows) {
       r.text[TimeEntryModel::colMinute] = QString::number(minutes);
     }
 
-    r.text[TimeEntryModel::colProject] = nameText(project, cursor.raw(cProject));
-    // Both changes are taken in, so neither test may be skipped.
-    const bool numberChanged = changed(fileNumber, cursor.raw(cFileNumber));
-    const bool nameChanged = changed(fileName, cursor.raw(cFileName));
-    if (numberChanged || nameChanged) {
-      // The joined text is exactly " - " only when both parts are empty.
-      fileText = fileNumber.source.isEmpty() && fileName.source.isEmpty()
-                     ? kNoValue
-                     : Cursor::toText(fileNumber.source) + fileSeparator + Cursor::toText(fileName.source);
+    r.text[TimeEntryModel::colProject] = NameText(projects, q.integerAt(cProjectId), q.utf8At(cProject));
+    // File number, " - " and file name; "-----" when that is all there is.
+    const QByteArrayView number = q.utf8At(cFileNumber);
+    const QByteArrayView name = q.utf8At(cFileName);
+    if (number.isEmpty() && name.isEmpty()) {
+      r.text[TimeEntryModel::colFile] = kNoValue;
+    } else {
+      const qsizetype size = number.size() + 3 + name.size();
+      if (file.size() < size) file.resize(size);
+      char* p = file.data();
+      std::memcpy(p, number.data(), size_t(number.size()));
+      std::memcpy(p + number.size(), " - ", 3);
+      std::memcpy(p + number.size() + 3, name.data(), size_t(name.size()));
+      r.text[TimeEntryModel::colFile] = QString::fromUtf8(p, size);
     }
-    r.text[TimeEntryModel::colFile] = fileText;
-    r.text[TimeEntryModel::colPracticeGroup] = nameText(group, cursor.raw(cGroup));
-    r.text[TimeEntryModel::colActivity] = nameText(activity, cursor.raw(cActivity));
-    r.text[TimeEntryModel::colLock] = cursor.integer(cLocked) != 0 ? kLocked : kNoValue;
+    r.text[TimeEntryModel::colPracticeGroup] = NameText(groups, q.integerAt(cGroupId), q.utf8At(cGroup));
+    r.text[TimeEntryModel::colActivity] = NameText(activities, q.integerAt(cActivityId), q.utf8At(cActivity));
+    r.text[TimeEntryModel::colLock] = q.integerAt(cLocked) != 0 ? kLocked : kNoValue;
   }
 }
 
@@ -689,29 +593,14 @@ QString TimeWorkspace::BuildListStatement(bool showAll) const {
 }
 
 int TimeWorkspace::LoadTimeEntries(bool showAll) {
-  const int previous = lvTimeEntries.count();
-  lvTimeEntries.clear();
-  if (!dm_.isOpen()) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
   const QString statement = BuildListStatement(showAll);
-  QVector<TimeEntryModel::Row> rows;
-  rows.reserve(qMax(previous, 64));
-  try {
-#if KAIRON_HAVE_SQLITE3
-    if (sqlite3* handle = SqliteHandle(dm_.database())) {
-      SqliteCursor cursor(handle, statement);
-      ReadListRows(cursor, rows);
-    } else
-#endif
-    {
-      QtCursor cursor(dm_.database(), statement);
-      ReadListRows(cursor, rows);
-    }
-  } catch (...) {
-    // The rows read before the failure stay listed.
-    lvTimeEntries.setRows(std::move(rows));
-    throw;
-  }
-  lvTimeEntries.setRows(std::move(rows));
+  // One model reset; when reading fails, the rows read so far stay listed.
+  lvTimeEntries.rebuild([&](QVector<TimeEntryModel::Row>& rows) {
+    TQuery query(dm_, statement);
+    query.Open();
+    ReadListRows(query, rows);
+    query.Close();
+  });
   return lvTimeEntries.count();
 }
 

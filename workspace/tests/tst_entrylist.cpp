@@ -1,5 +1,6 @@
 #include <QBrush>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 
 #include "workspace/tests/wsfixture.h"
@@ -205,7 +206,9 @@ void EntryListTest::statusText() {
   b.db.insertEntry(12, 7, 3, 5, QStringLiteral("anderer Tag"), 30, QStringLiteral("2012-11-06"));
   b.view.statusCount = QStringLiteral("unchanged");
   b.ws.dtDatum = QDate(2012, 11, 5);
+  QSignalSpy resets(&b.ws.lvTimeEntries, &QAbstractItemModel::modelReset);
   b.ws.RefreshEntryList();
+  QCOMPARE(resets.count(), 1);  // one reset per refresh, whatever the number of rows
   QCOMPARE(b.view.statusCount, status);
   QCOMPARE(b.ws.lvTimeEntries.count(), entries);
   QCOMPARE(b.ws.lvTimeEntries.rowCount(), entries);
