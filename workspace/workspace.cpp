@@ -252,38 +252,43 @@ const PickList* TimeWorkspace::listOf(FormField chooser) const {
 
 bool TimeWorkspace::LoadPickList(FormField chooser, TQuery& query, const QString& nameColumn) {
   PickList& list = *listOf(chooser);
-  list.clear();
   view_.setChooserIndex(chooser, -1);
-  query.Open();
-  if (query.IsEmpty()) {
-    query.Close();
-    return false;
-  }
   QVector<QStringList> hidden;
   QStringList display;
-  const bool files = chooser == FormField::cboxFile;
-  while (!query.Eof()) {
-    const QString id = QString::number(query.asInteger(QStringLiteral("id")));
-    if (files) {
-      const QString number = query.asString(QStringLiteral("file_number"));
-      const QString name = query.asString(QStringLiteral("file_name"));
-      hidden.append({id, QString::number(query.asInteger(QStringLiteral("project_id"))), number, name});
-      display.append(number + QStringLiteral(" - ") + name);
-    } else {
-      const QString name = query.asString(nameColumn);
-      if (chooser == FormField::cboxProject)
-        hidden.append({id});
-      else
-        hidden.append({id, name});
-      display.append(name);
+  try {
+    query.Open();
+    const bool files = chooser == FormField::cboxFile;
+    const int cId = query.column(QStringLiteral("id"));
+    const int cProject = files ? query.column(QStringLiteral("project_id")) : -1;
+    const int cNumber = files ? query.column(QStringLiteral("file_number")) : -1;
+    const int cName = query.column(files ? QStringLiteral("file_name") : nameColumn);
+    for (; !query.Eof(); query.Next()) {
+      const QString id = QString::number(query.integerAt(cId));
+      const QString name = QString::fromUtf8(query.utf8At(cName));
+      if (files) {
+        const QString number = QString::fromUtf8(query.utf8At(cNumber));
+        hidden.append({id, QString::number(query.integerAt(cProject)), number, name});
+        display.append(number + QStringLiteral(" - ") + name);
+      } else {
+        if (chooser == FormField::cboxProject)
+          hidden.append({id});
+        else
+          hidden.append({id, name});
+        display.append(name);
+      }
     }
-    query.Next();
+    query.Close();
+  } catch (...) {
+    // The list was emptied before the query ran.
+    list.clear();
+    throw;
   }
-  query.Close();
+  const bool found = !display.isEmpty();
+  // One model reset; filling the chooser may have moved its position, and a
+  // fresh list has no choice.
   list.setRows(std::move(hidden), std::move(display));
-  // Filling the chooser may have moved its position; a fresh list has no choice.
   view_.setChooserIndex(chooser, -1);
-  return true;
+  return found;
 }
 
 bool TimeWorkspace::LoadProjects() {
