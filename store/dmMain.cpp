@@ -1,20 +1,20 @@
 #include "store/dmMain.h"
 
+#include <sqlite3.h>
 #include <QAtomicInt>
 #include <QFileInfo>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
-#include <QSqlDriver>
 #include <QUrl>
-#include <sqlite3.h>
 
 #include "common/errors.h"
 
 namespace kairon {
 
 namespace sql {
-const QString qry_Config = QStringLiteral(
-    "SELECT \"id\", \"fielddesc\", \"fieldvalue\", \"fieldtyp\" FROM \"tblConfig\" ORDER BY \"id\"");
+const QString qry_Config =
+    QStringLiteral("SELECT \"id\", \"fielddesc\", \"fieldvalue\", \"fieldtyp\" FROM \"tblConfig\" ORDER BY \"id\"");
 const QString qry_Projects = QStringLiteral("SELECT id, projekt_name FROM tblProject ORDER BY projekt_name");
 const QString qry_Files =
     QStringLiteral("SELECT id, project_id, file_number, file_name FROM tblFiles WHERE project_id = :projectID");
@@ -49,7 +49,9 @@ QString ErrorText(const QSqlError& e) {
 TDataModuleMain::TDataModuleMain()
     : connectionName_(QStringLiteral("kairon-%1").arg(connectionCounter.fetchAndAddRelaxed(1))) {}
 
-TDataModuleMain::~TDataModuleMain() { Close(); }
+TDataModuleMain::~TDataModuleMain() {
+  Close();
+}
 
 void TDataModuleMain::Open(const QString& path) {
   Close();
@@ -72,7 +74,8 @@ void TDataModuleMain::Open(const QString& path) {
       if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) failure = ErrorText(probe.lastError());
       // A page cache large enough for years of entries and the master tables,
       // so listing all pending entries does not re-read pages from the file.
-      else probe.exec(QStringLiteral("PRAGMA cache_size = -32768"));
+      else
+        probe.exec(QStringLiteral("PRAGMA cache_size = -32768"));
     }
     if (!failure.isEmpty()) {
       db.close();
@@ -103,7 +106,9 @@ void TDataModuleMain::Close() {
   path_.clear();
 }
 
-QSqlDatabase TDataModuleMain::database() const { return QSqlDatabase::database(connectionName_, false); }
+QSqlDatabase TDataModuleMain::database() const {
+  return QSqlDatabase::database(connectionName_, false);
+}
 
 sqlite3* TDataModuleMain::handle() const {
   if (!isOpen()) return nullptr;
@@ -172,7 +177,9 @@ void Transaction::commit() {
 
 TQuery::TQuery(TDataModuleMain& dm, const QString& statement) : dm_(dm), statement_(statement) {}
 
-TQuery::~TQuery() { Close(); }
+TQuery::~TQuery() {
+  Close();
+}
 
 void TQuery::setParam(const QString& name, const QVariant& value) {
   const QString key = name.startsWith(QLatin1Char(':')) ? name : QLatin1Char(':') + name;
@@ -288,7 +295,9 @@ QByteArrayView TQuery::utf8At(int column) const {
   return p ? QByteArrayView(p, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
 }
 
-bool TQuery::nullAt(int column) const { return !onRow_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
+bool TQuery::nullAt(int column) const {
+  return !onRow_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
 
 QDate TQuery::asDate(const QString& column) const {
   return QDate::fromString(asString(column).left(10), QStringLiteral("yyyy-MM-dd"));
@@ -297,9 +306,15 @@ QDate TQuery::asDate(const QString& column) const {
 QString SqlText(const QString& text) {
   QString out = text;
   out.replace(QLatin1Char('\''), QLatin1String("''"));
-  return QLatin1Char('\'') + out + QLatin1Char('\'');
+  if (!out.contains(QChar(0))) return QLatin1Char('\'') + out + QLatin1Char('\'');
+  // SQLite ends a literal at a NUL character; such a text is joined from its
+  // pieces and char(0), so it is stored with its NULs.
+  out.replace(QChar(0), QLatin1String("'||char(0)||'"));
+  return QStringLiteral("('") + out + QStringLiteral("')");
 }
 
-QString SqlDayText(const QDate& day) { return day.toString(QStringLiteral("yyyy-MM-dd")); }
+QString SqlDayText(const QDate& day) {
+  return day.toString(QStringLiteral("yyyy-MM-dd"));
+}
 
 }  // namespace kairon

@@ -133,6 +133,7 @@ class TQuery {
 };
 
 // A statement literal: the text between single quotes, each quote doubled.
+// A text with NUL characters becomes ('a'||char(0)||'b').
 QString SqlText(const QString& text);
 
 // yyyy-mm-dd
