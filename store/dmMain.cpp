@@ -284,9 +284,12 @@ qint64 TQuery::integerAt(int column) const {
 
 QString TQuery::textAt(int column) const {
   if (!onRow_ || sqlite3_column_type(stmt_, column) == SQLITE_NULL) return QString();
-  const auto* p = static_cast<const char16_t*>(sqlite3_column_text16(stmt_, column));
-  const int bytes = sqlite3_column_bytes16(stmt_, column);
-  return p ? QString(reinterpret_cast<const QChar*>(p), bytes / 2) : QString();
+  // Read as the stored UTF-8: SQLite's own conversion to UTF-16 turns the
+  // characters U+FFFE and U+FFFF into U+FFFD.
+  const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  const int bytes = sqlite3_column_bytes(stmt_, column);
+  if (!p) return QString();
+  return bytes > 0 ? QString::fromUtf8(p, bytes) : QStringLiteral("");
 }
 
 QByteArrayView TQuery::utf8At(int column) const {
