@@ -6,6 +6,7 @@
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QStringDecoder>
 #include <QUrl>
 
 #include "common/errors.h"
@@ -289,7 +290,11 @@ QString TQuery::textAt(int column) const {
   const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
   const int bytes = sqlite3_column_bytes(stmt_, column);
   if (!p) return QString();
-  return bytes > 0 ? QString::fromUtf8(p, bytes) : QStringLiteral("");
+  if (bytes == 0) return QStringLiteral("");
+  // A leading U+FEFF is part of the text, not a byte-order mark to skip.
+  QStringDecoder decoder(QStringConverter::Utf8,
+                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+  return decoder.decode(QByteArrayView(p, bytes));
 }
 
 QByteArrayView TQuery::utf8At(int column) const {

@@ -137,6 +137,7 @@ class TestDmMain : public QObject {
     QTest::newRow("sql") << QStringLiteral("x'); DROP TABLE tblTimeEntries; --");
     QTest::newRow("umlaut and emoji") << QString::fromUtf8("Müller \xF0\x9F\x98\x80");
     QTest::newRow("noncharacters") << (QStringLiteral("a") + QChar(0xFFFF) + QChar(0xFFFE) + QChar(0xFDD0));
+    QTest::newRow("leading U+FEFF") << (QString(QChar(0xFEFF)) + QStringLiteral("Text"));
     QTest::newRow("nul") << (QStringLiteral("vor") + QChar(0) + QStringLiteral("nach'") + QChar(0));
   }
   void textRoundTrip() {
