@@ -93,7 +93,7 @@ bool TDataModuleMain::isOpen() const {
 }
 
 void TDataModuleMain::Close() {
-  delete insertFile_;
+  if (insertFile_) sqlite3_finalize(insertFile_);
   insertFile_ = nullptr;
   if (QSqlDatabase::contains(connectionName_)) {
     {
@@ -127,21 +127,34 @@ void TDataModuleMain::scriptAction(const QString& statement) {
 void TDataModuleMain::qry_InsertFile(const QString& id, const QString& projectId, const QString& fileNumber,
                                      const QString& fileName) {
   if (!isOpen()) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
+  sqlite3* db = handle();
+  if (!db) throw DatabaseError(QStringLiteral("Die Datenbank ist nicht geöffnet"));
+  auto failure = [db] { return DatabaseError(QString::fromUtf8(sqlite3_errmsg(db))); };
   if (!insertFile_) {
-    insertFile_ = new QSqlQuery(database());
-    if (!insertFile_->prepare(sql::qry_InsertFile)) {
-      const QString text = ErrorText(insertFile_->lastError());
-      delete insertFile_;
+    const QByteArray text = sql::qry_InsertFile.toUtf8();
+    if (sqlite3_prepare_v2(db, text.constData(), int(text.size()), &insertFile_, nullptr) != SQLITE_OK) {
+      const DatabaseError error = failure();
+      sqlite3_finalize(insertFile_);
       insertFile_ = nullptr;
-      throw DatabaseError(text);
+      throw error;
     }
   }
-  // Bound as text; the columns' integer affinity turns digit texts into numbers.
-  insertFile_->bindValue(QStringLiteral(":id"), id);
-  insertFile_->bindValue(QStringLiteral(":project_id"), projectId);
-  insertFile_->bindValue(QStringLiteral(":file_number"), fileNumber);
-  insertFile_->bindValue(QStringLiteral(":file_name"), fileName);
-  if (!insertFile_->exec()) throw DatabaseError(ErrorText(insertFile_->lastError()));
+  // Bound as UTF-8 text: bound as UTF-16, SQLite would take a leading U+FEFF or
+  // U+FFFE for a byte-order mark. The columns' integer affinity turns digit
+  // texts into numbers.
+  sqlite3_reset(insertFile_);
+  const QByteArray values[] = {id.toUtf8(), projectId.toUtf8(), fileNumber.toUtf8(), fileName.toUtf8()};
+  for (int i = 0; i < 4; ++i)
+    if (sqlite3_bind_text(insertFile_, i + 1, values[i].constData(), int(values[i].size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+      throw failure();
+  const int rc = sqlite3_step(insertFile_);
+  if (rc != SQLITE_DONE) {
+    const DatabaseError error = failure();
+    sqlite3_reset(insertFile_);
+    throw error;
+  }
+  sqlite3_reset(insertFile_);
 }
 
 Transaction::Transaction(TDataModuleMain& dm) : dm_(dm) {
@@ -221,8 +234,9 @@ void TQuery::Open() {
     } else if (v.typeId() == QMetaType::Double) {
       rc = sqlite3_bind_double(stmt_, at, v.toDouble());
     } else {
-      const QString s = v.toString();
-      rc = sqlite3_bind_text16(stmt_, at, s.utf16(), int(s.size() * 2), SQLITE_TRANSIENT);
+      // As UTF-8: bound as UTF-16, a leading U+FEFF or U+FFFE would be taken for a byte-order mark.
+      const QByteArray s = v.toString().toUtf8();
+      rc = sqlite3_bind_text(stmt_, at, s.constData(), int(s.size()), SQLITE_TRANSIENT);
     }
     if (rc != SQLITE_OK) fail(QStringLiteral("Parameter konnte nicht gesetzt werden"));
   }

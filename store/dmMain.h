@@ -64,7 +64,7 @@ class TDataModuleMain {
   QString path_;
   int busyTimeoutMs_ = 3000;
   int transactionDepth_ = 0;
-  QSqlQuery* insertFile_ = nullptr;
+  ::sqlite3_stmt* insertFile_ = nullptr;
 };
 
 // All statements executed while it lives form one transaction. Rolled back

@@ -112,6 +112,18 @@ class TestDmMain : public QObject {
                                                                   QString(), QString()));
   }
 
+  void fileTextsKeepLeadingMarks() {
+    TempDatabase t;
+    const QString number = QString(QChar(0xFEFF)) + QStringLiteral("4711");
+    const QString name = QString(QChar(0xFFFE)) + QStringLiteral("Muster") + QChar(0);
+    t.dm().qry_InsertFile(QStringLiteral("7"), QStringLiteral("12"), number, name);
+    TQuery q(t.dm(), sql::qry_Files);
+    q.setParam(QStringLiteral("projectID"), 12);
+    q.Open();
+    QCOMPARE(q.asString(QStringLiteral("file_number")), number);
+    QCOMPARE(q.asString(QStringLiteral("file_name")), name);
+  }
+
   void qryFilesPlaceholder() {
     TempDatabase t;
     TQuery q(t.dm(), sql::qry_Files);
