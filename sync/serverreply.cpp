@@ -2,6 +2,7 @@
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <QStringDecoder>
 #include <cmath>
 #include <string>
 #include <unordered_map>
@@ -116,8 +117,12 @@ QString GeneralNumberText(double v) {
 
 QString JsonValueText(const Json& value) {
   switch (value.type()) {
-    case Json::value_t::string:
-      return QString::fromStdString(value.get_ref<const Json::string_t&>());
+    case Json::value_t::string: {
+      // A leading U+FEFF belongs to the text; fromStdString would drop it as a byte-order mark.
+      QStringDecoder decoder(QStringConverter::Utf8,
+                             QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+      return decoder.decode(QByteArrayView(value.get_ref<const Json::string_t&>()));
+    }
     case Json::value_t::number_integer: {
       const auto n = value.get<Json::number_integer_t>();
       if (n > -1000000000000000LL && n < 1000000000000000LL) return QString::number(n);

@@ -82,6 +82,7 @@ class TestServerReply : public QObject {
     QTest::newRow("string") << Q(R"("Müller & Söhne")") << QStringLiteral("Müller & Söhne");
     QTest::newRow("escapes") << Q("\"M\\u00fcller \\\"O'Brien\\\"\\n\"") << QStringLiteral("Müller \"O'Brien\"\n");
     QTest::newRow("digit string") << Q(R"("0012")") << QStringLiteral("0012");
+    QTest::newRow("leading U+FEFF") << Q("\"\\ufeffText\"") << (QString(QChar(0xFEFF)) + QStringLiteral("Text"));
     QTest::newRow("true") << Q("true") << QString();
     QTest::newRow("false") << Q("false") << QString();
     QTest::newRow("null") << Q("null") << QString();
