@@ -305,10 +305,7 @@ QString TQuery::textAt(int column) const {
   const int bytes = sqlite3_column_bytes(stmt_, column);
   if (!p) return QString();
   if (bytes == 0) return QStringLiteral("");
-  // A leading U+FEFF is part of the text, not a byte-order mark to skip.
-  QStringDecoder decoder(QStringConverter::Utf8,
-                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
-  return decoder.decode(QByteArrayView(p, bytes));
+  return Utf8Text(QByteArrayView(p, bytes));
 }
 
 QByteArrayView TQuery::utf8At(int column) const {
@@ -323,6 +320,13 @@ bool TQuery::nullAt(int column) const {
 
 QDate TQuery::asDate(const QString& column) const {
   return QDate::fromString(asString(column).left(10), QStringLiteral("yyyy-MM-dd"));
+}
+
+QString Utf8Text(QByteArrayView bytes) {
+  // A leading U+FEFF is part of the text, not a byte-order mark to skip.
+  QStringDecoder decoder(QStringConverter::Utf8,
+                         QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
+  return decoder.decode(bytes);
 }
 
 QString SqlText(const QString& text) {

@@ -132,6 +132,9 @@ class TQuery {
   bool empty_ = true;
 };
 
+// Stored UTF-8 as text. Unlike QString::fromUtf8 it keeps a leading U+FEFF.
+QString Utf8Text(QByteArrayView bytes);
+
 // A statement literal: the text between single quotes, each quote doubled.
 // A text with NUL characters becomes ('a'||char(0)||'b').
 QString SqlText(const QString& text);

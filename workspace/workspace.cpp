@@ -110,7 +110,7 @@ const QString& NameText(QHash<qint64, SharedText>& cache, qint64 id, QByteArrayV
   if (!c.known || stored != c.source) {
     c.known = true;
     c.source = stored.toByteArray();
-    c.text = stored.isEmpty() ? kNoValue : QString::fromUtf8(stored);
+    c.text = stored.isEmpty() ? kNoValue : Utf8Text(stored);
   }
   return c.text;
 }
@@ -180,7 +180,7 @@ void ReadListRows(TQuery& q, QVector<TimeEntryModel::Row>& rows) {
       std::memcpy(p, number.data(), size_t(number.size()));
       std::memcpy(p + number.size(), " - ", 3);
       std::memcpy(p + number.size() + 3, name.data(), size_t(name.size()));
-      r.text[TimeEntryModel::colFile] = QString::fromUtf8(p, size);
+      r.text[TimeEntryModel::colFile] = Utf8Text(QByteArrayView(p, size));
     }
     r.text[TimeEntryModel::colPracticeGroup] = NameText(groups, q.integerAt(cGroupId), q.utf8At(cGroup));
     r.text[TimeEntryModel::colActivity] = NameText(activities, q.integerAt(cActivityId), q.utf8At(cActivity));
@@ -264,9 +264,9 @@ bool TimeWorkspace::LoadPickList(FormField chooser, TQuery& query, const QString
     const int cName = query.column(files ? QStringLiteral("file_name") : nameColumn);
     for (; !query.Eof(); query.Next()) {
       const QString id = QString::number(query.integerAt(cId));
-      const QString name = QString::fromUtf8(query.utf8At(cName));
+      const QString name = Utf8Text(query.utf8At(cName));
       if (files) {
-        const QString number = QString::fromUtf8(query.utf8At(cNumber));
+        const QString number = Utf8Text(query.utf8At(cNumber));
         hidden.append({id, QString::number(query.integerAt(cProject)), number, name});
         display.append(number + QStringLiteral(" - ") + name);
       } else {
