@@ -323,6 +323,10 @@ void TformTMSTB::createEntryPanel() {
     QObject::connect(model, &QAbstractItemModel::rowsInserted, c, [c](const QModelIndex&, int first, int last) {
       if (first == 0 && last - first + 1 == c->count()) c->setCurrentIndex(-1);
     });
+    // A long choice shows its beginning (file number, name), not its end.
+    QObject::connect(c, &QComboBox::currentIndexChanged, c, [c] {
+      if (c->lineEdit()) c->lineEdit()->setCursorPosition(0);
+    });
     return c;
   };
 
