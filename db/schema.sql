@@ -51,4 +51,9 @@ CREATE TABLE tblTimeEntries (
   str_invoice_time TEXT,
   locked           INTEGER NOT NULL DEFAULT 0
 );
-CREATE INDEX idx_tblTimeEntries_pending ON tblTimeEntries (import_yn, time);
+-- Serves the entry list by day and over all days (newest day first) without
+-- touching the table: it holds every column the list reads.
+CREATE INDEX idx_tblTimeEntries_list ON tblTimeEntries (
+  import_yn, time, id, project_id, file_id, pratice_group_id, activity_id, real_time, locked,
+  system_user_id, location_id, invoice_time, hash_id, activity, note
+);
