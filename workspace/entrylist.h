@@ -21,7 +21,7 @@ class TimeEntryModel : public QAbstractTableModel {
 
   struct Row {
     std::array<QString, kColumns> text;
-    QString idText;
+    qint64 id = 0;
     RowState state = RowState::Normal;
   };
 
@@ -44,7 +44,8 @@ class TimeEntryModel : public QAbstractTableModel {
   int count() const { return int(rows_.size()); }
   const Row& row(int i) const { return rows_[i]; }
   // lbTimeEntries: the entry id of row i as decimal text.
-  const QString& idText(int i) const { return rows_[i].idText; }
+  QString idText(int i) const { return QString::number(rows_[i].id); }
+  qint64 id(int i) const { return rows_[i].id; }
   QString text(int row, int column) const { return rows_[row].text[column]; }
 
   // Background of locked rows: the palette's tooltip colour, set by the view.

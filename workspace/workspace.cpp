@@ -103,16 +103,14 @@ struct SharedText {
   QString text;
 };
 
-// The text of a name column; the key is the id the row joins on, so a list of
-// many entries converts each project, practice group and activity name once.
-const QString& NameText(QHash<qint64, SharedText>& cache, qint64 id, QByteArrayView stored) {
-  SharedText& c = cache[id];
-  if (!c.known || stored != c.source) {
-    c.known = true;
-    c.source = stored.toByteArray();
-    c.text = stored.isEmpty() ? kNoValue : Utf8Text(stored);
-  }
-  return c.text;
+// The text of a name column, converted once per id: within one run of the list
+// query the row an id joins is the same for every entry, so a list of many
+// entries reads each project, practice group and activity name once.
+const QString& NameText(QHash<qint64, QString>& cache, qint64 id, const TQuery& q, int column) {
+  const auto it = cache.constFind(id);
+  if (it != cache.constEnd()) return it.value();
+  const QByteArrayView stored = q.utf8At(column);
+  return cache.insert(id, stored.isEmpty() ? kNoValue : Utf8Text(stored)).value();
 }
 
 // Reads the open list query into rows, by column positions looked up once. The
@@ -135,14 +133,14 @@ void ReadListRows(TQuery& q, QVector<TimeEntryModel::Row>& rows) {
   const QString decimalPoint = locale.decimalPoint();
   const QString negativeSign = locale.negativeSign();
 
-  QHash<qint64, SharedText> projects, groups, activities;
+  QHash<qint64, QString> projects, groups, activities;
   SharedText day;
   std::vector<std::pair<QString, QString>> minuteTexts(kMaxMinutes + 1);
   QByteArray file;
 
   for (; !q.Eof(); q.Next()) {
     TimeEntryModel::Row& r = rows.emplace_back();
-    r.idText = QString::number(q.integerAt(cId));
+    r.id = q.integerAt(cId);
 
     // The rows come sorted by day, so the day of the row before mostly fits.
     const QByteArrayView stored = q.utf8At(cTime);
@@ -167,7 +165,7 @@ void ReadListRows(TQuery& q, QVector<TimeEntryModel::Row>& rows) {
       r.text[TimeEntryModel::colMinute] = QString::number(minutes);
     }
 
-    r.text[TimeEntryModel::colProject] = NameText(projects, q.integerAt(cProjectId), q.utf8At(cProject));
+    r.text[TimeEntryModel::colProject] = NameText(projects, q.integerAt(cProjectId), q, cProject);
     // File number, " - " and file name; "-----" when that is all there is.
     const QByteArrayView number = q.utf8At(cFileNumber);
     const QByteArrayView name = q.utf8At(cFileName);
@@ -182,8 +180,8 @@ void ReadListRows(TQuery& q, QVector<TimeEntryModel::Row>& rows) {
       std::memcpy(p + number.size() + 3, name.data(), size_t(name.size()));
       r.text[TimeEntryModel::colFile] = Utf8Text(QByteArrayView(p, size));
     }
-    r.text[TimeEntryModel::colPracticeGroup] = NameText(groups, q.integerAt(cGroupId), q.utf8At(cGroup));
-    r.text[TimeEntryModel::colActivity] = NameText(activities, q.integerAt(cActivityId), q.utf8At(cActivity));
+    r.text[TimeEntryModel::colPracticeGroup] = NameText(groups, q.integerAt(cGroupId), q, cGroup);
+    r.text[TimeEntryModel::colActivity] = NameText(activities, q.integerAt(cActivityId), q, cActivity);
     r.text[TimeEntryModel::colLock] = q.integerAt(cLocked) != 0 ? kLocked : kNoValue;
   }
 }
@@ -627,7 +625,7 @@ void TimeWorkspace::lvTimeEntriesClick() {
   const int row = SelectedEntryRow();
   if (row < 0) throw CommandError(kNoEntrySelected);
   if (intModus != wmShow) throw CommandError(kWrongMode);
-  intEntryID = lvTimeEntries.idText(row).toLongLong();
+  intEntryID = lvTimeEntries.id(row);
   actEditExecute();
 }
 
@@ -639,7 +637,7 @@ void TimeWorkspace::EntryDeleteClick() {
   if (row < 0) throw CommandError(kSelectEntry);
   if (intModus != wmShow) throw CommandError(kNoDeleteInMode);
   if (!prompter_.confirm(kConfirmDelete)) return;
-  const qint64 id = lvTimeEntries.idText(row).toLongLong();
+  const qint64 id = lvTimeEntries.id(row);
   try {
     dm_.scriptAction(QStringLiteral("DELETE FROM tblTimeEntries WHERE id = ") + QString::number(id));
   } catch (const std::exception&) {
@@ -655,7 +653,7 @@ void TimeWorkspace::EntryLockClick() {
   if (intModus != wmShow) throw CommandError(kNoLockInMode);
   const QString value =
       lvTimeEntries.text(row, TimeEntryModel::colLock) == kLocked ? QStringLiteral("0") : QStringLiteral("1");
-  const qint64 id = lvTimeEntries.idText(row).toLongLong();
+  const qint64 id = lvTimeEntries.id(row);
   try {
     dm_.scriptAction(QStringLiteral("UPDATE tblTimeEntries SET locked = ") + value + QStringLiteral(" WHERE id = ") +
                      QString::number(id));
