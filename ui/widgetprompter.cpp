@@ -12,6 +12,14 @@ QString WidgetPrompter::DisplayText(const QString& text) {
   return shown;
 }
 
+namespace {
+// Gives the keyboard back to the window the box stood over, also where no
+// window manager does it, so a field that asked for the focus gets it.
+void Reactivate(QWidget* parent) {
+  if (parent && parent->isVisible()) parent->window()->activateWindow();
+}
+}  // namespace
+
 void WidgetPrompter::showOk(QMessageBox::Icon icon, const QString& caption, const QString& text) {
   QMessageBox box(icon, caption, DisplayText(text), QMessageBox::NoButton, parent_);
   box.setTextFormat(Qt::PlainText);
@@ -19,6 +27,7 @@ void WidgetPrompter::showOk(QMessageBox::Icon icon, const QString& caption, cons
   box.setDefaultButton(ok);
   box.setEscapeButton(ok);
   box.exec();
+  Reactivate(parent_);
 }
 
 void WidgetPrompter::showError(const QString& text) {
@@ -39,6 +48,7 @@ bool WidgetPrompter::confirm(const QString& text) {
   // Escape and the window's close button answer "Nein".
   box.setEscapeButton(no);
   box.exec();
+  Reactivate(parent_);
   return box.clickedButton() != no;
 }
 
