@@ -171,6 +171,10 @@ class TestFaultsHostile : public QObject {
     Downloads("id \"abc\"", "\"abc\"", "\"x\"", kInsertFailed);
     Downloads("id \"\"", "\"\"", "\"x\"", kInsertFailed);
     Downloads("id SQL", "\"1); DROP TABLE tblTimeEntries; --\"", "\"x\"", kInsertFailed);
+    // Ids that the database would take if they reached the statement text.
+    Downloads("id an expression", "\"20+1\"", "\"x\"", kInsertFailed);
+    Downloads("id a subquery", "\"(SELECT max(id) FROM tblTimeEntries)\"", "\"x\"", kInsertFailed);
+    Downloads("id smuggling a row", "\"20,'eingeschleust'),(21\"", "\"x\"", kInsertFailed);
     Downloads("id 2^64", "18446744073709551616", "\"x\"", kInsertFailed);
     Downloads("id 2^63", "9223372036854775808", "\"x\"", kInsertFailed);
     Downloads("id 20 digits as text", "\"99999999999999999999\"", "\"x\"", kInsertFailed);
