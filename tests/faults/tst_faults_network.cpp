@@ -40,9 +40,16 @@ class TestFaultsNetwork : public QObject {
       Fault fault;
       QString message;
     } faults[] = {
-        {"refused", Fault::Refused, kRefused},  {"silent", Fault::Silent, kTimedOut},
-        {"half reply", Fault::Half, kCut},      {"slow", Fault::Slow, kTimedOut},
+// The cases that wait for the stall time-out run in binaries of their own.
+#if KAIRON_STALLING_SERVERS == 1
+        {"silent", Fault::Silent, kTimedOut},
+#elif KAIRON_STALLING_SERVERS == 2
+        {"slow", Fault::Slow, kTimedOut},
+#else
+        {"refused", Fault::Refused, kRefused},
+        {"half reply", Fault::Half, kCut},
         {"endless", Fault::Endless, kTimedOut},
+#endif
     };
     const struct {
       const char* name;
@@ -106,7 +113,9 @@ class TestFaultsNetwork : public QObject {
         break;
     }
     const qint64 elapsed = clock.elapsed();
-    QVERIFY2(elapsed < 6000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+    // Well within the default stall time-out of 30 s: the shortened one ended it
+    // (curl judges the speed over a few seconds, so a 1 s stall limit takes up to about 7 s).
+    QVERIFY2(elapsed < 12000, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
     if (command == Command::SignIn) {
       // Sign-in shows a transport failure in a plain box and returns.
       QVERIFY(completed);
