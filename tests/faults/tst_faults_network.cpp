@@ -42,13 +42,13 @@ class TestFaultsNetwork : public QObject {
     } faults[] = {
 // The cases that wait for the stall time-out run in binaries of their own.
 #if KAIRON_STALLING_SERVERS == 1
-        {"silent", Fault::Silent, kTimedOut},
+      {"silent", Fault::Silent, kTimedOut},
 #elif KAIRON_STALLING_SERVERS == 2
-        {"slow", Fault::Slow, kTimedOut},
+      {"slow", Fault::Slow, kTimedOut},
 #else
-        {"refused", Fault::Refused, kRefused},
-        {"half reply", Fault::Half, kCut},
-        {"endless", Fault::Endless, kTimedOut},
+      {"refused", Fault::Refused, kRefused},
+      {"half reply", Fault::Half, kCut},
+      {"endless", Fault::Endless, kTimedOut},
 #endif
     };
     const struct {
