@@ -71,21 +71,21 @@ TestPki::TestPki() {
     if (!bio || PEM_write_bio_X509(bio, ca) != 1) qFatal("test pki: cannot write the root");
     BIO_free(bio);
   }
-  struct Spec {
+  struct CertShape {
     const char* cn;
     const char* san;
     long from;
     long to;
     bool selfSigned;
   };
-  const Spec specs[KindCount] = {
+  const CertShape shapes[KindCount] = {
       {"127.0.0.1", "IP:127.0.0.1,DNS:localhost", -kDay, 30 * kDay, false},
       {"127.0.0.1", "IP:127.0.0.1,DNS:localhost", -30 * kDay, -kDay, false},
       {"server.example.invalid", "DNS:server.example.invalid", -kDay, 30 * kDay, false},
       {"127.0.0.1", "IP:127.0.0.1,DNS:localhost", -kDay, 30 * kDay, true},
   };
   for (int k = 0; k < KindCount; ++k) {
-    const Spec& s = specs[k];
+    const CertShape& s = shapes[k];
     EVP_PKEY* key = EVP_EC_gen("P-256");
     X509* cert = MakeCertificate(key, s.cn, s.san, s.from, s.to, false, s.selfSigned ? nullptr : ca,
                                  s.selfSigned ? nullptr : caKey, 100 + k);
