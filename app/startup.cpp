@@ -84,7 +84,8 @@ void Startup::runStartupStep() {
   ws_.strURL.clear();
   while (!config.Eof()) {
     const QString desc = config.asString(QStringLiteral("fielddesc"));
-    if (desc == QLatin1String("url")) ws_.strURL = config.asString(QStringLiteral("fieldvalue"));
+    if (desc == QLatin1String("url"))
+      ws_.strURL = config.asString(QStringLiteral("fieldvalue"));
     else if (desc == QLatin1String("authkey"))
       ws_.strToken = DecodeDecimalText(config.asString(QStringLiteral("fieldvalue")));
     config.Next();

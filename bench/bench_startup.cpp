@@ -37,8 +37,8 @@ void BenchStartup() {
       qFatal("start-up did not complete");
     times.push_back(ms);
   }
-  Report("start-up: to the ready window", QStringLiteral("%1 entries, full master data").arg(kEntries),
-         Median(times), "ms", 400);
+  Report("start-up: to the ready window", QStringLiteral("%1 entries, full master data").arg(kEntries), Median(times),
+         "ms", 400);
 }
 
 }  // namespace kairon::bench

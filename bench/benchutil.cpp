@@ -43,7 +43,8 @@ void Exec(QSqlQuery& q) {
 void BenchDatabase::fillMasterData(int projects, int files, int groups, int activities) {
   Transaction tx(*dm);
   dm->scriptAction(QStringLiteral("INSERT INTO tblProject (id, projekt_name) VALUES (-1,'')"));
-  dm->scriptAction(QStringLiteral("INSERT INTO tblFiles (id, project_id, file_number, file_name) VALUES (-1,-1,'','')"));
+  dm->scriptAction(
+      QStringLiteral("INSERT INTO tblFiles (id, project_id, file_number, file_name) VALUES (-1,-1,'','')"));
   dm->scriptAction(QStringLiteral("INSERT INTO tblPractice_Group (id, practice_group_name) VALUES (-1,'')"));
   dm->scriptAction(QStringLiteral("INSERT INTO tblActivity (id, activity_name) VALUES (-1,'')"));
   QSqlQuery q(dm->database());

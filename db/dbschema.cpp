@@ -11,7 +11,9 @@
 
 namespace kairon::db {
 
-QString SchemaSql() { return QString::fromUtf8(kSchemaSql); }
+QString SchemaSql() {
+  return QString::fromUtf8(kSchemaSql);
+}
 
 namespace {
 
@@ -71,8 +73,10 @@ bool CreateDatabaseFile(const QString& path, const QString& url, QString* error)
           }
         }
       }
-      if (ok) ok = db.commit();
-      else db.rollback();
+      if (ok)
+        ok = db.commit();
+      else
+        db.rollback();
       db.close();
     }
   }

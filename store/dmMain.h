@@ -17,12 +17,12 @@ namespace kairon {
 namespace sql {
 extern const QString qry_Config;
 extern const QString qry_Projects;
-extern const QString qry_Files;           // :projectID
+extern const QString qry_Files;  // :projectID
 extern const QString qryx_PracticeGroup;
 extern const QString qry_Activity;
-extern const QString qry_TimeSingleEntry; // :entryID
+extern const QString qry_TimeSingleEntry;  // :entryID
 extern const QString qry_ExportSend;
-extern const QString qry_InsertFile;      // :id, :project_id, :file_number, :file_name
+extern const QString qry_InsertFile;  // :id, :project_id, :file_number, :file_name
 }  // namespace sql
 
 // The database layer: the one connection of the run and the statement executor.
@@ -52,8 +52,7 @@ class TDataModuleMain {
   void scriptAction(const QString& statement);
 
   // qry_InsertFile with its four parameters bound as text.
-  void qry_InsertFile(const QString& id, const QString& projectId, const QString& fileNumber,
-                      const QString& fileName);
+  void qry_InsertFile(const QString& id, const QString& projectId, const QString& fileNumber, const QString& fileName);
 
   // Prepared qry_InsertFile kept for a run of inserts; reset by Close().
   bool inTransaction() const { return transactionDepth_ > 0; }

@@ -14,9 +14,12 @@ int main(int argc, char** argv) {
   QString url = QStringLiteral("http://127.0.0.1:8765/");
   QString path;
   for (int i = 0; i < args.size(); ++i) {
-    if (args[i] == QLatin1String("--if-missing")) ifMissing = true;
-    else if (args[i] == QLatin1String("--url") && i + 1 < args.size()) url = args[++i];
-    else if (path.isEmpty() && !args[i].startsWith(QLatin1String("--"))) path = args[i];
+    if (args[i] == QLatin1String("--if-missing"))
+      ifMissing = true;
+    else if (args[i] == QLatin1String("--url") && i + 1 < args.size())
+      url = args[++i];
+    else if (path.isEmpty() && !args[i].startsWith(QLatin1String("--")))
+      path = args[i];
     else {
       std::fprintf(stderr, "usage: kairon_makedb [--if-missing] [--url ADDRESS] PATH\n");
       return 2;

@@ -122,8 +122,8 @@ class TestStartup : public QObject {
     QTest::newRow("only authkey") << QStringLiteral("DELETE FROM tblConfig WHERE fielddesc = 'url'");
     QTest::newRow("url name differs in case") << QStringLiteral("UPDATE tblConfig SET fielddesc = 'URL' WHERE id = 1");
     QTest::newRow("url name with blank") << QStringLiteral("UPDATE tblConfig SET fielddesc = 'url ' WHERE id = 1");
-    QTest::newRow("later url row empty")
-        << QStringLiteral("INSERT INTO tblConfig (id, fielddesc, fieldvalue) VALUES (200, 'url', '')");
+    QTest::newRow("later url row empty") << QStringLiteral(
+        "INSERT INTO tblConfig (id, fielddesc, fieldvalue) VALUES (200, 'url', '')");
   }
   void faultyConfigurationEnds() {
     QFETCH(QString, setup);
@@ -268,11 +268,10 @@ class TestStartup : public QObject {
     h.create();
     h.startup.Timer1Timer();
     const QString tail = QStringLiteral(" lokal gefunden werden!\r\nAktualisieren Sie Ihre Daten mit dem Server!");
-    QCOMPARE(h.prompter.texts(Kind::Info),
-             (QStringList{QStringLiteral("Es konnten keine Mandate/Mandaten") + tail,
-                          QStringLiteral("Es konnten keine Akten") + tail,
-                          QStringLiteral("Es konnten keine Aktivitäten") + tail,
-                          QStringLiteral("Es konnten keine PracticeGroups") + tail}));
+    QCOMPARE(h.prompter.texts(Kind::Info), (QStringList{QStringLiteral("Es konnten keine Mandate/Mandaten") + tail,
+                                                        QStringLiteral("Es konnten keine Akten") + tail,
+                                                        QStringLiteral("Es konnten keine Aktivitäten") + tail,
+                                                        QStringLiteral("Es konnten keine PracticeGroups") + tail}));
     QCOMPARE(h.prompter.shown.size(), 4);
     QCOMPARE(h.startup.state(), Startup::State::Ready);
     QCOMPARE(h.view.ribbonPage, 1);

@@ -102,7 +102,8 @@ class TestGlobal : public QObject {
   void generalErrorText_data() {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("exclamation") << QStringLiteral("Zeiteintrag auswählen!") << QStringLiteral("Zeiteintrag auswählen!");
+    QTest::newRow("exclamation") << QStringLiteral("Zeiteintrag auswählen!")
+                                 << QStringLiteral("Zeiteintrag auswählen!");
     QTest::newRow("full stop") << QStringLiteral("Fertig.") << QStringLiteral("Fertig.");
     QTest::newRow("letter") << QStringLiteral("Kein Zeiteintrag ausgewählt")
                             << QStringLiteral("Kein Zeiteintrag ausgewählt.");

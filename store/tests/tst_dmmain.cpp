@@ -108,8 +108,8 @@ class TestDmMain : public QObject {
     QVERIFY(!q.IsEmpty());
     QCOMPARE(q.asInteger(QStringLiteral("id")), 7);
     // A file id that is not a whole number is refused by the column.
-    QVERIFY_THROWS_EXCEPTION(DatabaseError, t.dm().qry_InsertFile(QStringLiteral("abc"), QStringLiteral("12"),
-                                                                  QString(), QString()));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                             t.dm().qry_InsertFile(QStringLiteral("abc"), QStringLiteral("12"), QString(), QString()));
   }
 
   void fileTextsKeepLeadingMarks() {
@@ -155,8 +155,9 @@ class TestDmMain : public QObject {
   void textRoundTrip() {
     QFETCH(QString, text);
     TempDatabase t;
-    t.dm().scriptAction(QStringLiteral("INSERT INTO tblTimeEntries (activity, note, time) VALUES (%1, %1, '2012-11-05')")
-                            .arg(SqlText(text)));
+    t.dm().scriptAction(
+        QStringLiteral("INSERT INTO tblTimeEntries (activity, note, time) VALUES (%1, %1, '2012-11-05')")
+            .arg(SqlText(text)));
     TQuery q(t.dm(), QStringLiteral("SELECT activity, note FROM tblTimeEntries"));
     q.Open();
     QCOMPARE(q.asString(QStringLiteral("activity")), text);
@@ -233,8 +234,9 @@ class TestDmMain : public QObject {
     other.scriptAction(QStringLiteral("INSERT INTO tblProject (id, projekt_name) VALUES (9, 'x')"));
     QElapsedTimer timer;
     timer.start();
-    QVERIFY_THROWS_EXCEPTION(DatabaseError, t.dm().scriptAction(QStringLiteral(
-                                                "INSERT INTO tblProject (id, projekt_name) VALUES (10, 'y')")));
+    QVERIFY_THROWS_EXCEPTION(
+        DatabaseError,
+        t.dm().scriptAction(QStringLiteral("INSERT INTO tblProject (id, projekt_name) VALUES (10, 'y')")));
     QVERIFY(timer.elapsed() >= 150);  // the fixture waits 200 ms for the lock
   }
 };

@@ -17,10 +17,8 @@ struct FakeMainView : IMainView {
                                {FormField::cboxActivity, -1}};
   FormField focused = FormField::edtReal;
   int focusCalls = 0;
-  QMap<ModeCommand, bool> enabled{{ModeCommand::New, false},
-                                  {ModeCommand::Edit, true},
-                                  {ModeCommand::Cancel, true},
-                                  {ModeCommand::Save, true}};
+  QMap<ModeCommand, bool> enabled{
+      {ModeCommand::New, false}, {ModeCommand::Edit, true}, {ModeCommand::Cancel, true}, {ModeCommand::Save, true}};
   QString modeLabel;
   int ribbonPage = 0;
   QString dateLabel;

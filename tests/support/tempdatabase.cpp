@@ -16,7 +16,9 @@ TempDatabase::TempDatabase(const QString& url) : path_(dir_.filePath(QStringLite
   dm_->Open(path_);
 }
 
-TempDatabase::~TempDatabase() { dm_.reset(); }
+TempDatabase::~TempDatabase() {
+  dm_.reset();
+}
 
 void TempDatabase::exec(const QString& statement) {
   try {
@@ -60,8 +62,19 @@ qint64 TempDatabase::insertEntry(qint64 project, qint64 file, qint64 group, qint
       "INSERT INTO tblTimeEntries (project_id, file_id, pratice_group_id, activity_id, activity, note, real_time, "
       "invoice_time, time, str_real_time, str_invoice_time, locked, import_yn) "
       "VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?)"));
-  const QVariantList values{project, file, group, activity, activityText, note, realTime, realTime, day,
-                            QString::number(realTime), QString::number(realTime), locked, imported};
+  const QVariantList values{project,
+                            file,
+                            group,
+                            activity,
+                            activityText,
+                            note,
+                            realTime,
+                            realTime,
+                            day,
+                            QString::number(realTime),
+                            QString::number(realTime),
+                            locked,
+                            imported};
   for (int i = 0; i < values.size(); ++i) q.bindValue(i, values[i]);
   if (!q.exec()) qFatal("insert failed");
   return q.lastInsertId().toLongLong();

@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "workspace/tests/wsfixture.h"
 #include "tests/support/timelimit.h"
+#include "workspace/tests/wsfixture.h"
 
 using namespace kairon;
 using namespace kairon::test;
