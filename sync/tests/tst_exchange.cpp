@@ -28,18 +28,6 @@ struct RecordingBusy : IBusyIndicator {
   void processEvents() override { calls << QStringLiteral("events"); }
 };
 
-quint16 UnusedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
-}
-
 const QString kWorkedJson = QStringLiteral(
     R"([{"real":90,"invoice":60,"project":12,"file":345,"activity":3,"practice_group":2,"note":"Besprechung","note_add":"","date":"2012-05-31"},)"
     R"({"real":15,"invoice":15,"project":12,"file":346,"activity":4,"practice_group":2,"note":"Telefonat mit Mandant","note_add":"Rückruf","date":"2012-06-01"}])");
@@ -215,7 +203,8 @@ class TestExchange : public QObject {
   void noServer() {
     NullBusyIndicator busy;
     ServerExchange exchange(busy);
-    const PostResult r = exchange.PostServerRequest(QStringLiteral("http://127.0.0.1:%1/").arg(UnusedPort()), "a=1");
+    const PostResult r =
+        exchange.PostServerRequest(QStringLiteral("http://127.0.0.1:%1/").arg(LoopbackServer::ClosedPort()), "a=1");
     QVERIFY(!r.ok);
     QCOMPARE(r.text, QStringLiteral("Keine Verbindung zum Server möglich!"));
   }

@@ -1,5 +1,7 @@
 #include "tests/faults/faultserver.h"
 
+#include "tests/support/loopbackserver.h"
+
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <openssl/ssl.h>
@@ -182,15 +184,7 @@ FaultServer::Handler FaultServer::Stream(qint64 totalBytes, bool announceLength)
 }
 
 quint16 ClosedPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t len = sizeof addr;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-  ::close(fd);
-  return ntohs(addr.sin_port);
+  return LoopbackServer::ClosedPort();
 }
 
 }  // namespace kairon::test

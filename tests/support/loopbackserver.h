@@ -49,6 +49,8 @@ class LoopbackServer {
                         const QByteArray& contentType = "application/json",
                         const QByteArray& extraHeaders = QByteArray());
   static Response Silent();
+  // A loopback port nobody listens on (bound once, then released).
+  static quint16 ClosedPort();
 
   QList<Request> requests() const;
   // Connections whose TLS handshake failed.
